@@ -1,0 +1,30 @@
+# Collects the sources of every module. Each folder of src/ is globbed, so a new
+# file needs no edit here; the platform layer takes the backends of this system.
+set(VANTREL_MODULES shell installer net files gui textures)
+set(VANTREL_BACKENDS posix x11)
+
+set(core_sources)
+foreach(dir IN LISTS VANTREL_MODULES)
+  file(GLOB_RECURSE found CONFIGURE_DEPENDS
+       ${CMAKE_SOURCE_DIR}/src/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/src/${dir}/*.c)
+  list(APPEND core_sources ${found})
+endforeach()
+foreach(dir IN LISTS VANTREL_BACKENDS)
+  file(GLOB_RECURSE found CONFIGURE_DEPENDS
+       ${CMAKE_SOURCE_DIR}/src/platform/${dir}/*.cpp)
+  list(APPEND core_sources ${found})
+endforeach()
+file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/*.cpp)
+list(APPEND core_sources ${found})
+
+add_library(vantrel_core STATIC ${core_sources})
+target_include_directories(vantrel_core PUBLIC
+  ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+target_compile_definitions(vantrel_core PUBLIC
+  VANTREL_SERVER_LIST_HOST="${VANTREL_SERVER_LIST_HOST}"
+  VANTREL_STORE_URL="${VANTREL_STORE_URL}"
+  VANTREL_WEB_SITE="${VANTREL_WEB_SITE}")
+target_link_libraries(vantrel_core PUBLIC PkgConfig::MINIZIP ZLIB::ZLIB Threads::Threads ${CMAKE_DL_LIBS})
+
+add_executable(vantrel-installer ${CMAKE_SOURCE_DIR}/src/programs/vantrel_installer.cpp)
+target_link_libraries(vantrel-installer PRIVATE vantrel_core)

@@ -1,0 +1,4 @@
+// Widgets and the keyboard focus ring.
+#include "gui/butn.h"
+
+void BTN_unfocus_any() {}

@@ -1,0 +1,35 @@
+// Start-up and shutdown of the program.
+#include "shell/hl_init.h"
+
+#include <cstdlib>
+
+#include "shell/PlatformUtils.h"
+#include "shell/UTL_Debug.h"
+#include "shell/UTL_cmdline.h"
+#include "shell/hl_structs.h"
+#include "shell/xtim.h"
+
+// Seeds the C generator used by the installer's random choices: a fixed warm-up,
+// then the clock, then a clock-dependent number of discarded values.
+static void seed_random() {
+  srand(1);
+  for (int i = 0; i < 10000; i++) rand();
+  unsigned seed = (unsigned)(uint32_t)xtim_class::microsecs_tot();
+  srand(seed);
+  for (unsigned i = 0; i < seed % 1000; i++) rand();
+}
+
+void DOVAVI_init(int argc, char** argv) {
+  app_path.clear();
+  g_case_sensitive = !g_windows_paths;
+
+  std::string log_folder;
+  DOVAVI_set_app_path(&log_folder);
+  UTL_log_open(log_folder + "Log.txt");
+
+  seed_random();
+  xer.flush();
+  cmdline.init_win(argc > 0 ? argv[0] : "");
+}
+
+void DOVAVI_finishup(int) { UTL_log_close(); }
