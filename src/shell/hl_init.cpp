@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "shell/HL_THREAD.h"
 #include "shell/PlatformUtils.h"
 #include "shell/UTL_Debug.h"
 #include "shell/UTL_cmdline.h"
@@ -20,6 +21,7 @@ static void seed_random() {
 }
 
 void DOVAVI_init(int argc, char** argv) {
+  UTL_debug_init();
   app_path.clear();
   g_case_sensitive = !g_windows_paths;
 
@@ -28,8 +30,14 @@ void DOVAVI_init(int argc, char** argv) {
   UTL_log_open(log_folder + "Log.txt");
 
   seed_random();
+  UTL_write_log_header(xer);
   xer.flush();
   cmdline.init_win(argc > 0 ? argv[0] : "");
+  THREAD_init();
+  THREAD_make_workers();
 }
 
-void DOVAVI_finishup(int) { UTL_log_close(); }
+void DOVAVI_finishup(int is_normal_exit) {
+  if (is_normal_exit) THREAD_shutdown();
+  UTL_log_close();
+}
