@@ -55,6 +55,12 @@ struct PLAT_symbol {
 // keeps its empty values. Reads the module file afresh each call (crash-safe).
 void PLAT_lookup_symbol(const void* address, PLAT_symbol* out);
 
+// The readable form of a compiler-mangled C++ name: the qualified function name
+// without its parameters ("ns::cls::func", template arguments as "<...>", a
+// clone suffix such as ".cold" kept). Returns 1 with the text in `out`, or 0 for
+// a name that is not mangled or not understood (crash-safe).
+int PLAT_demangle(const char* mangled, char* out, size_t cap);
+
 // The machine, for the log header.
 struct PLAT_os_version {
   std::string name;      // "Linux"

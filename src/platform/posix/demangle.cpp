@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/plat_debug.h"
+
 namespace {
 
 struct out_text {

@@ -13,8 +13,6 @@
 
 // In crash_posix.cpp: the file and load address of the module holding `address`.
 int PLAT_module_of(const void* address, char* path_out, size_t cap, void** base_out);
-// Below: the readable form of a symbol name.
-int PLAT_demangle(const char* mangled, char* out, size_t cap);
 
 // ---- file access ----
 
