@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "shell/HL_THREAD.h"
 #include "shell/UTL_Debug.h"
 #include "support/fs_helpers.h"
 
@@ -24,6 +25,29 @@ __attribute__((noinline)) static void crash_by_abort() {
 __attribute__((noinline)) static void call_crasher(void (*crasher)()) {
   crasher();
   asm volatile("");  // keeps this frame from being a tail call
+}
+
+static volatile int g_keep_recursing = 1;
+__attribute__((noinline)) static int recurse_forever(int depth) {
+  volatile char pad[256];
+  pad[0] = (char)depth;
+  if (!g_keep_recursing) return pad[0];
+  return recurse_forever(depth + 1) + pad[0];
+}
+
+static void crash_by_stack_overflow() { recurse_forever(0); }
+
+// A thread of the program's pool kind that writes through a null pointer.
+static void crash_on_a_thread() {
+  THREAD_init();
+  UTL_thread_t t = nullptr, join = nullptr;
+  THREAD_create(
+      [](void*) -> void* {
+        crash_by_null_write();
+        return nullptr;
+      },
+      nullptr, &t, nullptr, &join, 0);
+  UTL_thread_join(t, join);
 }
 
 // In the child: the report goes into `dir`, the log too.
@@ -66,4 +90,24 @@ TEST(CrashReportDeathTest, AbortIsReportedAndAppended) {
   std::string line = report.substr(at, report.find('\n', at) - at);
   EXPECT_NE(std::string::npos, line.find("(crash_test.cpp:" + std::to_string(kAbortLine) + ")"))
       << line;
+}
+
+TEST(CrashReportDeathTest, StackOverflowIsReportedFromTheSpareStack) {
+  TempDir d;
+  EXPECT_EXIT(crash_in(d.path(), crash_by_stack_overflow), testing::KilledBySignal(SIGSEGV), "");
+  std::string report = read_file(d / "crash_log.txt");
+  EXPECT_EQ(0u, report.find("Unhandled exception: EXCEPTION_STACK_OVERFLOW (C00000FD)\n")) << report;
+  EXPECT_NE(std::string::npos, report.find("  0) recurse_forever")) << report.substr(0, 600);
+  EXPECT_NE(std::string::npos, report.find("  99) recurse_forever")) << "a deep chain stops at 100 lines";
+  EXPECT_EQ(std::string::npos, report.find(" 100) "));
+}
+
+TEST(CrashReportDeathTest, CrashOnAWorkerThreadIsReported) {
+  TempDir d;
+  EXPECT_EXIT(crash_in(d.path(), crash_on_a_thread), testing::KilledBySignal(SIGSEGV), "");
+  std::string report = read_file(d / "crash_log.txt");
+  EXPECT_EQ(0u, report.find("Unhandled exception: EXCEPTION_ACCESS_VIOLATION (C0000005)\n")) << report;
+  EXPECT_NE(std::string::npos,
+            report.find("  0) crash_by_null_write + ") ) << report;
+  EXPECT_NE(std::string::npos, report.find("(crash_test.cpp:" + std::to_string(kNullWriteLine) + ")"));
 }

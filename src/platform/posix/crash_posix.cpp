@@ -110,18 +110,27 @@ static void on_crash_signal(int sig, siginfo_t* si, void* context) {
   info.code = crash_code(sig, info.signal_code);
   if (si && (sig == SIGSEGV || sig == SIGBUS)) info.fault_address = si->si_addr;
   ucontext_t* uc = (ucontext_t*)context;
+  uintptr_t stack_pointer = 0;
 #if defined(__x86_64__)
   info.instruction = (void*)uc->uc_mcontext.gregs[REG_RIP];
   info.frame_pointer = (void*)uc->uc_mcontext.gregs[REG_RBP];
+  stack_pointer = (uintptr_t)uc->uc_mcontext.gregs[REG_RSP];
 #elif defined(__i386__)
   info.instruction = (void*)uc->uc_mcontext.gregs[REG_EIP];
   info.frame_pointer = (void*)uc->uc_mcontext.gregs[REG_EBP];
+  stack_pointer = (uintptr_t)uc->uc_mcontext.gregs[REG_ESP];
 #elif defined(__aarch64__)
   info.instruction = (void*)uc->uc_mcontext.pc;
   info.frame_pointer = (void*)uc->uc_mcontext.regs[29];
+  stack_pointer = (uintptr_t)uc->uc_mcontext.sp;
 #else
   (void)uc;
 #endif
+  // A fault just below the stack pointer is the stack running into its guard.
+  uintptr_t fault = (uintptr_t)info.fault_address;
+  if (sig == SIGSEGV && stack_pointer && fault < stack_pointer + 256 &&
+      fault + 65536 > stack_pointer)
+    info.code = 0xC00000FD;
   find_way_home(&info);
   if (g_crash_handler) g_crash_handler(&info);
   // The handler was reset to the default action on entry. A fault comes again
