@@ -111,6 +111,7 @@ void* xtaskproc(void*) {
 // ---- shutdown ----
 
 void THREAD_shutdown() {
+  if (!hl_thread.threads_inited) return;
   for (size_t i = 0; i < hl_thread.worker_threads.size(); i++)
     UTL_message_queue_write(hl_thread.call_queue, UTL_QUEUE_STOP);
   for (size_t i = 0; i < hl_thread.worker_threads.size(); i++)

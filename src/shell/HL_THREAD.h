@@ -51,7 +51,8 @@ void THREAD_create(UTL_thread_func entry, void* arg, UTL_thread_t* out_thread,
 // The workers' loop: runs queued calls until the stop message arrives.
 void* xtaskproc(void* arg);
 // Stops and joins the pool, frees the queues and logs "Clean exit from threads.".
-// Alerts raised afterwards run directly on the calling thread.
+// Alerts raised afterwards run directly on the calling thread. Does nothing when
+// the thread layer was never started.
 void THREAD_shutdown();
 // Queues a copy of `e` for the main thread: warnings in warn_exce, fatal errors
 // in quit_exce, after which a caller other than the main thread ends at once.
