@@ -17,7 +17,10 @@ endforeach()
 file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/*.cpp)
 list(APPEND core_sources ${found})
 
-add_library(vantrel_core STATIC ${core_sources})
+# The built-in artwork, generated at build time (art/art.cmake sets VANTREL_ART_SOURCES).
+include(${CMAKE_SOURCE_DIR}/art/art.cmake)
+
+add_library(vantrel_core STATIC ${core_sources} ${VANTREL_ART_SOURCES})
 target_include_directories(vantrel_core PUBLIC
   ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
 target_compile_definitions(vantrel_core PUBLIC
@@ -25,6 +28,10 @@ target_compile_definitions(vantrel_core PUBLIC
   VANTREL_STORE_URL="${VANTREL_STORE_URL}"
   VANTREL_WEB_SITE="${VANTREL_WEB_SITE}")
 target_link_libraries(vantrel_core PUBLIC PkgConfig::MINIZIP ZLIB::ZLIB Threads::Threads ${CMAKE_DL_LIBS})
+# The window and its drawing: Xlib, XRandR and GLX (Mesa).
+find_package(X11 REQUIRED)
+find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
+target_link_libraries(vantrel_core PUBLIC X11::X11 X11::Xrandr OpenGL::GL OpenGL::GLX)
 
 add_executable(vantrel-installer ${CMAKE_SOURCE_DIR}/src/programs/vantrel_installer.cpp)
 target_link_libraries(vantrel-installer PRIVATE vantrel_core)

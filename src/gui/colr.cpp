@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "gui/ogl_gl.h"
+
 colr_class colr;
 
 namespace {
@@ -42,4 +44,12 @@ void colr_class::assign(int index, float r, float g, float b) {
   col_rgb[index][0] = r;
   col_rgb[index][1] = g;
   col_rgb[index][2] = b;
+}
+
+void colr_class::set_index(const int index, float a) {
+  const float* c = col_rgb[index >= 0 && index < colr_count ? index : 0];
+  if (a > 0.99f)
+    glColor3fv(c);  // opaque: GL's current alpha stays 1
+  else
+    glColor4f(c[0], c[1], c[2], a);
 }

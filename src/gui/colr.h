@@ -17,7 +17,9 @@ class colr_class {
 
   // Overwrites one entry. An index outside the table is ignored.
   void assign(int index, float r, float g, float b);
-  // Makes entry `index` the current GL colour with opacity `a`.
+  // Makes entry `index` the current GL colour with opacity `a`: above 0.99 it is
+  // drawn opaque (glColor3fv), otherwise with that alpha. An index outside the
+  // table draws in entry 0.
   void set_index(const int index, float a);
 };
 

@@ -3,12 +3,18 @@
 
 #include <cstdlib>
 
+#include "gui/oglp.h"
 #include "shell/HL_THREAD.h"
+#include "shell/OGL_extensions.h"
 #include "shell/PlatformUtils.h"
 #include "shell/UTL_Debug.h"
 #include "shell/UTL_cmdline.h"
+#include "shell/hl_alert.h"
+#include "shell/hl_mnw.h"
 #include "shell/hl_structs.h"
+#include "shell/hl_window.h"
 #include "shell/xtim.h"
+#include "textures/texes.h"
 
 // Seeds the C generator used by the installer's random choices: a fixed warm-up,
 // then the clock, then a clock-dependent number of discarded values.
@@ -34,10 +40,38 @@ void DOVAVI_init(int argc, char** argv) {
   xer.flush();
   cmdline.init_win(argc > 0 ? argv[0] : "");
   THREAD_init();
+
+  // The display mode, the window and its GL context, then drawing defaults,
+  // capabilities, the worker threads, the built-in images and the theme sampled
+  // from them.
+  mnw.x_res_req = 1024;
+  mnw.y_res_req = 768;
+  mnw.col_res_req = 32;
+  mnw.tex_res = 5;
+  mnw.alias_req = 0;
+  mnw.lang = 0;
+  DOVAVI_setres(1);
+  if (!DOVAVI_make_context(0))
+    __DOVAVI_alert(0,
+                   "I could not set up the graphics for Vantrel! I hope your monitor is at 1024x768 "
+                   "or higher! It must be!",
+                   "You do not meet the system requirements or you do not have OpenGL drivers or "
+                   "you entered a bad resolution in Vantrel!",
+                   "You need at least 256 meg of RAM, 16 meg of VRAM, and OpenGl drivers for your "
+                   "3-D accelerator card!",
+                   "If you reset the resolution, you can try launching Vantrel again, since I am "
+                   "resetting Vantrel to default resolution now.",
+                   t_exit, "hl_init", __LINE__);
+  OGL_pix_specs(0);
+  glExt.init_extensions();
   THREAD_make_workers();
+  recall_ins_texes();
+  TEX_theme_colours(scratch_array);
 }
 
 void DOVAVI_finishup(int is_normal_exit) {
   if (is_normal_exit) THREAD_shutdown();
+  DOVAVI_setres(0);
+  DOVAVI_nuke_context(0);
   UTL_log_close();
 }
