@@ -26,6 +26,19 @@ static void seed_random() {
   for (unsigned i = 0; i < seed % 1000; i++) rand();
 }
 
+// "--show_background": the installer's background in the window until the window
+// is closed; a check of the window, the context and the built-in images on their own.
+static void show_background() {
+  while (!app_done) {
+    mnw.win_x = mnw.win_y = 0;
+    OGL_plot_back_col();
+    OGL_2dquad(tex_ins_back_1, 49, 1.0f, 0, 0, 0, 0, 0, 768, 0, 0.75f, 1024, 768, 1, 0.75f,
+               1024, 0, 1, 0, 1, 5);
+    OGL_sbuff();
+    if (!DOVAVI_pump_messages()) DOVAVI_wait_for_input(16);
+  }
+}
+
 void DOVAVI_init(int argc, char** argv) {
   UTL_debug_init();
   app_path.clear();
@@ -67,6 +80,7 @@ void DOVAVI_init(int argc, char** argv) {
   THREAD_make_workers();
   recall_ins_texes();
   TEX_theme_colours(scratch_array);
+  if (cmdline.has_option("--show_background")) show_background();
 }
 
 void DOVAVI_finishup(int is_normal_exit) {

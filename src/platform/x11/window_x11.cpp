@@ -13,6 +13,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 #include <poll.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <mutex>
@@ -245,6 +246,9 @@ void* PLAT_window_create(const char* title, int x, int y, int w, int h, int capt
   Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
   XChangeProperty(d, win->xwin, net_name, utf8, 8, PropModeReplace, (const unsigned char*)title,
                   (int)strlen(title));
+  long pid = (long)getpid();  // lets desktop tools and tests tell our window from others
+  XChangeProperty(d, win->xwin, XInternAtom(d, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                  PropModeReplace, (unsigned char*)&pid, 1);
   XClassHint cls;
   cls.res_name = (char*)title;
   cls.res_class = (char*)title;
