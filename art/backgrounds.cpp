@@ -4,6 +4,7 @@
 // server list and a light deck at the bottom for the destination, the buttons,
 // the status panel and the progress bar. The second (391) is the sky at dusk.
 #include <cmath>
+#include <string>
 
 #include "artgen.h"
 
@@ -86,8 +87,11 @@ canvas make_background_main(const art_fonts& f) {
       c.blend(x, y, col(0, 0, 0, 1), 0.16f * (1 - (header - y) / 6.0f));
 
   // The product's name in the header, right of the logo, above the version panel.
-  draw_text(c, f.bold, 30, 150, 706, "VANTREL", solid(hex(0x1b3a5e)), 3.0f);
-  draw_text(c, f.regular, 15, 316, 708, "Installer and Updater", solid(hex(0x3d6ea3)), 0.6f);
+  const std::string name = "VANTREL";
+  const float name_w = text_width(f.bold, 30, name) + 3.0f * (name.size() - 1);
+  draw_text(c, f.bold, 30, 150, 706, name, solid(hex(0x1b3a5e)), 3.0f);
+  draw_text(c, f.regular, 15, roundf(150 + name_w + 16), 707, "Installer and Updater",
+            solid(hex(0x3d6ea3)), 0.6f);
   c.clear_rect(150, 696, 620, 697, hex(0xb5c2d0));
 
   // Left column for the server list.

@@ -62,14 +62,29 @@ static void put_glyph(canvas& c, const glyph_bitmap& g, int ink_x0, int cx, int 
     }
 }
 
-// The glyph of `code` narrowed until its ink fits `room` columns.
-static glyph_bitmap fitted(font_face* f, unsigned code, int room, int* x0, int* x1) {
-  glyph_bitmap g = render_glyph(f, k_font_px, code);
-  ink_span(g, x0, x1);
-  for (float scale = 0.95f; *x1 - *x0 + 1 > room && scale > 0.5f; scale -= 0.05f) {
-    g = render_glyph(f, k_font_px, code, scale);
+// The glyph of `code` fitted to an advance of `adv` columns with its ink in
+// [0, room): scaled horizontally so the font's own advance matches the table's
+// (marks of 3 columns or less keep their shape), narrowed further when the ink
+// is still too wide, and moved so its left stem starts on a pixel edge. Returns
+// the glyph and, in *left, the column its first ink column belongs at.
+static glyph_bitmap fitted(font_face* f, float px, unsigned code, int adv, int room, int* x0,
+                           int* x1, int* left) {
+  glyph_bitmap natural = render_glyph(f, px, code);
+  float scale = 1;
+  if (adv >= 4 && natural.advance > 0) scale = fminf(1.2f, fmaxf(0.62f, adv / natural.advance));
+  glyph_bitmap g;
+  for (;; scale -= 0.04f) {
+    g = render_glyph(f, px, code, scale);
+    float snap = roundf(g.outline_x_min) - g.outline_x_min;
+    g = render_glyph(f, px, code, scale, snap);
     ink_span(g, x0, x1);
+    if (*x1 - *x0 + 1 <= room || scale < 0.45f) break;
   }
+  const int w = *x1 - *x0 + 1;
+  int natural_left = g.left + *x0;
+  *left = natural_left < 0 ? 0 : natural_left;
+  if (*left > room - w) *left = room - w;
+  if (*left < 0) *left = 0;
   return g;
 }
 
@@ -77,11 +92,14 @@ static glyph_bitmap fitted(font_face* f, unsigned code, int room, int* x0, int* 
 // since a full-size accent would not fit the nine rows above the baseline.
 static void accented_capital(canvas& c, const art_fonts& f, char base, unsigned accent, int cx,
                              int cy, int adv) {
-  int x0, x1;
-  glyph_bitmap g = fitted(f.regular, (unsigned char)base, adv - 1, &x0, &x1);
+  int x0, x1, left;
+  float px = k_font_px;
+  glyph_bitmap g;
+  do {  // small enough that the letter leaves two rows free above it
+    g = fitted(f.regular, px, (unsigned char)base, adv, adv - 1, &x0, &x1, &left);
+    px -= 0.25f;
+  } while (g.top > 15 - k_baseline - 2 && px > 6);
   int w = x1 - x0 + 1;
-  int left = (adv - w) / 2;
-  if (left < 0) left = 0;
   put_glyph(c, g, x0, cx, cy, left);
   int top_row = k_baseline + g.top;  // first row above the letter
   float mid = cx + left + w * 0.5f;
@@ -132,13 +150,10 @@ void draw_font_grid(canvas& c, const art_fonts& f) {
       // Room for the ink: narrow marks may fill their advance; letters keep a
       // column free on the right so neighbours never touch.
       const int room = adv <= 3 ? adv : adv - 1;
-      int x0, x1;
-      glyph_bitmap g = fitted(f.regular, code, room, &x0, &x1);
+      int x0, x1, left;
+      glyph_bitmap g = fitted(f.regular, k_font_px, code, adv, room, &x0, &x1, &left);
       if (x1 < x0) continue;
-      int w = x1 - x0 + 1;
-      int left = (room - w + 1) / 2;
-      if (adv <= 3 && w < adv) left = (adv - w) / 2;
-      if (left < 0) left = 0;
+      if (adv <= 3) left = (adv - (x1 - x0 + 1)) / 2;  // narrow marks sit in the middle
       put_glyph(c, g, x0, cx, cy, left);
     }
 }

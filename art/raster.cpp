@@ -222,19 +222,24 @@ font_face* font_open(const std::string& path) {
   return f;
 }
 
-glyph_bitmap render_glyph(font_face* f, float px, unsigned code, float x_scale) {
+glyph_bitmap render_glyph(font_face* f, float px, unsigned code, float x_scale, float x_shift) {
   glyph_bitmap g;
   FT_Set_Char_Size(f->face, 0, (FT_F26Dot6)lroundf(px * 64), 72, 72);
+  // The transform applies after hinting, so a narrowed glyph keeps its crisp rows.
+  FT_Matrix m = {(FT_Fixed)lroundf(x_scale * 65536), 0, 0, 0x10000};
+  FT_Vector delta = {(FT_Pos)lroundf(x_shift * 64), 0};
+  FT_Set_Transform(f->face, &m, &delta);
   FT_UInt index = FT_Get_Char_Index(f->face, code);
-  FT_Int32 flags = FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_NORMAL;
-  if (x_scale != 1) flags |= FT_LOAD_NO_HINTING;
-  if (FT_Load_Glyph(f->face, index, flags)) return g;
+  int err = FT_Load_Glyph(f->face, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_NORMAL);
+  FT_Set_Transform(f->face, nullptr, nullptr);
+  if (err) return g;
   FT_GlyphSlot slot = f->face->glyph;
-  if (x_scale != 1 && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-    FT_Matrix m = {(FT_Fixed)lroundf(x_scale * 65536), 0, 0, 0x10000};
-    FT_Outline_Transform(&slot->outline, &m);
+  g.advance = slot->advance.x / 64.0f;
+  if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+    FT_BBox box;
+    FT_Outline_Get_CBox(&slot->outline, &box);
+    g.outline_x_min = box.xMin / 64.0f;
   }
-  g.advance = slot->advance.x / 64.0f * x_scale;
   if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL)) return g;
   const FT_Bitmap& bm = slot->bitmap;
   g.w = (int)bm.width;

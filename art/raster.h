@@ -81,7 +81,11 @@ struct glyph_bitmap {
   int w = 0, h = 0;
   int left = 0, top = 0;  // ink origin relative to the pen and baseline (top above baseline)
   float advance = 0;
+  float outline_x_min = 0;  // exact left edge of the outline, pixels from the pen
   std::vector<float> cover;
 };
-// Renders character `code` (Unicode) at size px, narrowed by `x_scale`, hinted.
-glyph_bitmap render_glyph(font_face* f, float px, unsigned code, float x_scale = 1);
+// Renders character `code` (Unicode) at size px, hinted, its outline scaled
+// horizontally by `x_scale` and moved right by `x_shift` pixels; `advance` is the
+// scaled advance.
+glyph_bitmap render_glyph(font_face* f, float px, unsigned code, float x_scale = 1,
+                          float x_shift = 0);

@@ -26,7 +26,7 @@ static void draw_strips(canvas& c) {
   // 5: progress fill, 28 x 16 at (83, 161), inset 7 columns at each end: its top-
   // left corner is also the lower-right of the down-arrow sprite, which must stay
   // empty there.
-  draw_face(c, 83 + 7, 161 + 3, 111 - 7, 177 - 3, face_fill, 5);
+  draw_face(c, 83 + 7, 161 + 3, 111 - 7, 177 - 3, face_fill, 3);
   // 7: tab, 65 x 24 at (240, 242).
   draw_face(c, 241, 243, 304, 265, face_tab, 4);
   // 8: small pill, 16 x 16 at (289, 219), caps of 7.
@@ -107,11 +107,13 @@ static void draw_squares(canvas& c) {
   menu.highlight = false;
   draw_panel(c, 70 + 8, 315 + 13, 112 - 8, 357 - 2, menu);
   // 18: card, square 42, margins 8 / 13 / 2; its bottom border slice (12.6 rows) is
-  // shorter than the bottom margin, so the card reaches two rows into the margin
-  // to keep its lower edge out of the tiled middle.
+  // shorter than the bottom margin, so the card reaches four rows into the margin
+  // to keep its rounded lower edge out of the tiled middle.
   panel_style card = menu;
   card.body = 0xf3f6f9;
-  draw_panel(c, 113 + 8, 315 + 11, 155 - 8, 357 - 2, card);
+  card.shadow_soft = 4;
+  card.shadow_drop = 2;
+  draw_panel(c, 113 + 8, 315 + 9, 155 - 8, 357 - 2, card);
   // 19: information box, square 44 at (440, 12), margins 6 / 9 / 4.
   panel_style info;
   info.body = 0xdfeaf6;

@@ -83,7 +83,8 @@ TEST_F(Scene, EveryFrameTextAndNumbers) {
       {4, 250, 290, 400, ""},       {9, 640, 290, 260, ""},       {10, 870, 290, 100, ""}};
   for (const auto& s : strips) {
     test_frame1(s.type, s.x, s.y, s.w, 0);
-    if (s.type <= 1) caption(s.x, s.y - 6, s.label);
+    if (s.type == 0) caption(s.x, s.y - 6, s.label);
+    if (s.type == 1) OGL_string(40, s.x, s.y - 6, s.label, 9999, 100, 1);
     if (s.type == 2 || s.type == 3 || s.type == 7 || s.type == 8) caption(s.x, s.y - 3, s.label);
   }
   test_frame1(5, 150, 290, 200, 0);  // the fill over the left half of the track
