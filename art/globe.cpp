@@ -30,13 +30,13 @@ static float noise3(float x, float y, float z) {
 
 // Land height at a point of the unit sphere: above 0.5 is land.
 static float terrain(float x, float y, float z) {
-  float sum = 0, amp = 0.55f, f = 1.6f;
-  for (int i = 0; i < 5; i++) {
+  float sum = 0, amp = 0.55f, f = 1.25f;
+  for (int i = 0; i < 4; i++) {
     sum += amp * noise3(x * f + 11.3f, y * f + 3.1f, z * f + 7.7f);
     f *= 2.1f;
     amp *= 0.5f;
   }
-  return sum / 1.05f;
+  return sum / 1.0f;
 }
 
 void draw_globe(canvas& c, float cx, float cy, float radius, int frame) {
@@ -59,7 +59,7 @@ void draw_globe(canvas& c, float cx, float cy, float radius, int frame) {
           float lat = asinf(fmaxf(-1, fminf(1, y1)));
           float h = terrain(x2, y1, z2);
           rgba surf;
-          float ice = fabsf(lat) > 1.22f ? 1 : 0;
+          float ice = smoothstep(1.30f, 1.40f, fabsf(lat));
           if (h > 0.52f) {
             float k = clamp01((h - 0.52f) / 0.2f);
             rgba lowland = mix(hex(0x4f8f3c), hex(0x8a9a52), clamp01(fabsf(lat) * 0.4f + k * 0.6f));
@@ -68,7 +68,7 @@ void draw_globe(canvas& c, float cx, float cy, float radius, int frame) {
             float k = clamp01((0.52f - h) / 0.2f);
             surf = mix(hex(0x2f7cc0), hex(0x123f7a), k);
           }
-          if (ice) surf = mix(surf, hex(0xf2f6fa), 0.85f);
+          surf = mix(surf, hex(0xf2f6fa), 0.85f * ice);
           // Graticule: faint lines every 30 degrees of longitude and latitude.
           float lon = atan2f(x2, z2);
           float glon = fabsf(remainderf(lon, (float)(M_PI / 6))) * radius * cosf(lat);
