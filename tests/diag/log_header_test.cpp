@@ -61,7 +61,14 @@ TEST(NormalRun, LogStartsWithTheHeaderAndEndsWithTheThreadStop) {
   ASSERT_EQ(0, run_command("cd " + shell_quote(d.path()) + " && ./vantrel-installer --no_vbos"));
   std::string log = read_file(d / "Log.txt");
   EXPECT_EQ(0u, log.find("log.txt for Vantrel 9.00 Beta-17 Installer 90017 compiled on ")) << log;
-  EXPECT_NE(std::string::npos, log.find("', case sensitive=1\n\n     '--no_vbos'\nCPU count        : ")) << log;
+  // The options, then the graphics (window, capabilities), then the worker threads.
+  const size_t options = log.find("', case sensitive=1\n\n     '--no_vbos'\n");
+  const size_t graphics = log.find("\nOpenGL Vendor    : ");
+  const size_t threads = log.find("\nCPU count        : ");
+  EXPECT_NE(std::string::npos, options) << log;
+  EXPECT_LT(options, graphics) << log;
+  EXPECT_LT(graphics, threads) << log;
+  EXPECT_NE(std::string::npos, log.find("\nvbo_avail        : 0\n")) << log;
   const std::string stop = "Clean exit from threads.\n";
   ASSERT_GE(log.size(), stop.size());
   EXPECT_EQ(stop, log.substr(log.size() - stop.size())) << log;

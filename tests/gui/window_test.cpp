@@ -2,6 +2,8 @@
 // reach the window procedure from the X server, and the loader context.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <thread>
 
 #include "gui/ogl_gl.h"
@@ -17,7 +19,7 @@ class Window : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(gl_test_start()) << "no display: the window tests need X (xvfb-run)";
-    xid = x11_find_window("Vantrel-System");
+    xid = x11_find_window("Vantrel-System", getpid());  // not another test's window
     ASSERT_NE(0u, xid);
     mnw.win_x = mnw.win_y = 0;
     mnw.mouse_clicked = mnw.mouse_lifted = mnw.mouse_wheel = 0;
