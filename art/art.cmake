@@ -12,7 +12,7 @@ target_link_libraries(vantrel_artgen PRIVATE PkgConfig::FREETYPE m)
 set_target_properties(vantrel_artgen PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/art)
 
 set(art_out ${CMAKE_BINARY_DIR}/generated)
-set(VANTREL_ART_SOURCES ${art_out}/ins_texes_data.c)
+set(VANTREL_ART_SOURCES ${art_out}/ins_texes_data.c ${art_out}/ins_texes_data.h)
 add_custom_command(
   OUTPUT ${art_out}/ins_texes_data.h ${art_out}/ins_texes_data.c
          ${art_out}/t_interface.rgba ${art_out}/t_installer.rgba
