@@ -162,7 +162,10 @@ static void parse_header(down_class& d) {
         if (!d.mDestFileName.empty()) {
           errno = 0;
           d.mDestFile = fopen(d.mDestFileName.c_str(), "wb");
-          if (!d.mDestFile) d.mFileErr = errno ? errno : 20010;
+          if (!d.mDestFile)
+            d.mFileErr = errno ? errno : 20010;
+          else  // every write reaches the system at once, so that its failure is seen at once
+            setvbuf(d.mDestFile, nullptr, _IONBF, 0);
         }
       } else {
         d.mFields.clear();  // an interim response's fields say nothing about the final one
@@ -189,6 +192,16 @@ static void parse_header(down_class& d) {
     d.mFileErr = EMSGSIZE;
 }
 
+// Closes the body file. A failure there (data the system could not put on disk
+// after all) counts like a failed write.
+static void close_dest(down_class& d) {
+  if (!d.mDestFile) return;
+  errno = 0;
+  const int rc = fclose(d.mDestFile);
+  d.mDestFile = nullptr;
+  if (rc != 0 && d.mFileErr == 0) d.mFileErr = errno ? errno : 20010;
+}
+
 // Writes body bytes to the file; bytes past the announced length are dropped.
 static void take_body(down_class& d, const char* data, size_t size) {
   d.last_read_time = xtim.real_time;
@@ -211,10 +224,7 @@ void down_class::DoProcessing() {
   if (!mSocket) return;
   const PCSB_Status st = mSocket->GetStatus();
   if (st == pcsbstatus_Disconnected || st == pcsbstatus_Error) {
-    if (mDestFile) {
-      fclose(mDestFile);
-      mDestFile = nullptr;
-    }
+    close_dest(*this);
     return;
   }
   if (st != pcsbstatus_Connected) return;
@@ -368,6 +378,7 @@ int http_class::net_check(int o, const std::string& server_in, const std::string
     return 0;
   }
 
+  close_dest(*d);  // before judging: the body is only complete once it is on disk
   int result = 1;
   if (!(d->mResponseNum >= 200 && d->mResponseNum <= 299 && d->IsComplete() && !d->IsErr())) {
     log_http_error(*d, server_in, file_in, rel_path);
