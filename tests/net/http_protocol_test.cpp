@@ -427,3 +427,19 @@ TEST(HttpFields, NamesCompareWithoutCase) {
   EXPECT_TRUE(less("B", "c"));
   EXPECT_TRUE(less("Host", "host-x"));
 }
+
+TEST_F(HttpProtocol, RequestWithBodyAndExtraFieldsInByteOrder) {
+  ScriptServer srv;
+  srv.add_connection({step_send(kOk0)});
+  const std::string expected =
+      "POST /u%20p HTTP/1.1\r\nB: 2\r\nHost: h\r\na: 1\r\nContent-Length: 3\r\n\r\nxyz";
+  {
+    down_class d("127.0.0.1", (unsigned short)srv.port(), "/u p", true, {{"a", "1"}, {"B", "2"}, {"Host", "h"}},
+                 "xyz", 3, (dir / "post").c_str());
+    EXPECT_EQ(-1, d.mResponseNum);
+    for (int i = 0; i < 100000 && !d.mOutBuf.empty() && d.GetStat() != 3; i++) d.DoProcessing();
+    EXPECT_TRUE(d.mOutBuf.empty());
+  }
+  for (int i = 0; i < 500 && srv.request(0).size() < expected.size(); i++) srv.wait_steps(0, 99, 10);
+  EXPECT_EQ(expected, srv.request(0));
+}
