@@ -128,11 +128,12 @@ TEST(Socket, ResetByThePeerDisconnectsWithoutSignal) {
   // platform layer's care; this test process would die of it.
   for (int reading = 0; reading < 2; reading++) {
     ScriptServer srv;
-    srv.add_connection({step_reset()}, false);
+    srv.add_connection({step_gate(), step_reset()}, false);
     PCSBSocket s(0, false);
     s.Connect(loopback(), (unsigned short)srv.port());
     ASSERT_EQ(pcsbstatus_Connected, settle(s));
-    ASSERT_TRUE(srv.wait_steps(0, 1));
+    srv.release();  // only now: a reset before the connection was seen makes it disconnected at once
+    ASSERT_TRUE(srv.wait_steps(0, 2));
     ASSERT_TRUE(wait_readable(s.mWinSocket));
     char buf[16];
     long r = reading ? s.ReadData(buf, sizeof buf) : s.http_WriteData("x", 1);
