@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "installer/engine.h"
 #include "shell/hl_init.h"
 #include "shell/hl_structs.h"
 
@@ -13,6 +14,9 @@ int WinMain(void* hinst, void* hprevinst, const char* cmdline_text, int windowst
   std::string raw = cmdline_text ? cmdline_text : "";
   char* argv[1] = {&raw[0]};
   DOVAVI_init(1, argv);
+  installer_setup(raw);
   DOVAVI_finishup(1);
   return 0;
 }
+
+void APP_handlemenu(int) {}

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "installer/pref.h"
 #include "shell/PlatformUtils.h"
 #include "shell/UTL_Debug.h"
 #include "shell/UTL_cmdline.h"
@@ -32,4 +33,7 @@ void DOVAVI_init(int argc, char** argv) {
   cmdline.init_win(argc > 0 ? argv[0] : "");
 }
 
-void DOVAVI_finishup(int) { UTL_log_close(); }
+void DOVAVI_finishup(int is_normal_exit) {
+  if (is_normal_exit && !cmdline.has_option("--fps_test")) pref.IO_set(11, 1);
+  UTL_log_close();
+}
