@@ -123,6 +123,7 @@ int engine_start_install() {
     stg.step = 0;
     return 0;
   }
+  remove_partial_files();
   return 1;
 }
 

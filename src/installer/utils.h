@@ -48,9 +48,11 @@ std::string disk_path_of(const file_version_struct& v);
 // (after new_format). A missing or empty file ends the program with an alert, and
 // so does a record whose product path ends with "/" or would leave the destination
 // (an absolute path or a "..", "." or empty component after the top folder):
-// nothing has been created, downloaded or deleted at that point. Partial files left
-// by an interrupted extraction next to listed files are removed.
+// nothing has been created, downloaded or deleted at that point.
 int read_directory(const std::string& path, const std::string& title);
+// Removes the partial files that an interrupted extraction left beside the
+// directory's files (they carry the name partial_path_for gives).
+void remove_partial_files();
 // Tells the user that a fetched file has a format newer than this installer, opens
 // the product's download page and ends the run (stg.step 2, app_done 1).
 void new_format(const std::string& path);

@@ -119,9 +119,6 @@ int read_directory(const std::string& path, const std::string& title) {
     file_version_struct& v = sim_info.files[i].versions.back();
     const std::string disk = disk_path_of(v);
     if (i % step == 0) dir_progress_bar(0.0f, (float)i, (float)n, 1, title, disk);
-    // An extraction that was interrupted leaves its partial file beside the target.
-    const std::string partial = partial_path_for(disk);
-    if (PLAT_path_kind(partial) == 1) PLAT_delete_file(partial);
     v.sig_have = "NONE";
     calc_file_md5(disk, v.sig_have);
     v.on_disk = v.sig_have == v.sig_want;
@@ -132,4 +129,11 @@ int read_directory(const std::string& path, const std::string& title) {
     }
   }
   return 3;
+}
+
+void remove_partial_files() {
+  for (const file_history_struct& h : sim_info.files) {
+    const std::string partial = partial_path_for(disk_path_of(h.versions.back()));
+    if (PLAT_path_kind(partial) == 1) PLAT_delete_file(partial);
+  }
 }

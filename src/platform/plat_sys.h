@@ -27,3 +27,8 @@ std::vector<std::string> PLAT_removable_media_roots();
 
 // The operating-system code of the files this system runs: 1 Macintosh, 2 Windows, 3 Linux.
 int PLAT_download_os();
+
+// 1 when standard input (0), output (1) or error (2) is an interactive terminal.
+int PLAT_is_terminal(int stream);
+// Columns of the terminal on standard output; 80 when unknown.
+int PLAT_terminal_width();

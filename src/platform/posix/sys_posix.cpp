@@ -11,6 +11,7 @@
 #include <pwd.h>
 #include <set>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
@@ -127,3 +128,12 @@ std::vector<std::string> PLAT_removable_media_roots() {
   return std::vector<std::string>(roots.begin(), roots.end());
 }
 int PLAT_download_os() { return 3; }
+
+
+int PLAT_is_terminal(int stream) { return isatty(stream) ? 1 : 0; }
+
+int PLAT_terminal_width() {
+  struct winsize ws;
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
+  return 80;
+}
