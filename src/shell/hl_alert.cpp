@@ -6,8 +6,10 @@
 #include <iostream>
 
 #include "platform/plat_sys.h"
+#include "shell/HL_THREAD.h"
 #include "shell/UTL_cmdline.h"
 #include "shell/UTL_Debug.h"
+#include "shell/UTL_memory.h"
 #include "shell/hl_init.h"
 #include "shell/hl_structs.h"
 
@@ -31,6 +33,10 @@ static void write_alert_to_log(const std::string* lines, const std::string& loca
 void __DOVAVI_alert(int close_to, const std::string& stl_s_1, const std::string& stl_s_2,
                     const std::string& stl_s_3, const std::string& stl_s_4, int type,
                     const char* file, int line) {
+  if (THREAD_is_inited() && !THREAD_is_main_thread()) {
+    THREAD_send_exception(exce_class(stl_s_1, stl_s_2, stl_s_3, stl_s_4, file, line, type));
+    return;
+  }
   if (g_alert_intercept) {
     g_alert_intercept(close_to, stl_s_1, stl_s_2, stl_s_3, stl_s_4, type, file, line);
     return;
@@ -63,7 +69,12 @@ void __DOVAVI_alert(int close_to, const std::string& stl_s_1, const std::string&
   }
   (void)close_to;
 
-  if (type == t_exit || type == t_alert || recursive_error) write_alert_to_log(lines, location);
+  if (type == t_exit || type == t_alert || recursive_error) {
+    dump_mem_stats(
+        "This is the dump_mem_stats call from the following code: if(type==t_exit || type == "
+        "t_alert || recursive_error)");
+    write_alert_to_log(lines, location);
+  }
 
   if (type == t_exit || recursive_error) {
     DOVAVI_finishup(0);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "installer/pref.h"
+#include "shell/HL_THREAD.h"
 #include "shell/PlatformUtils.h"
 #include "shell/UTL_Debug.h"
 #include "shell/UTL_cmdline.h"
@@ -21,6 +22,7 @@ static void seed_random() {
 }
 
 void DOVAVI_init(int argc, char** argv) {
+  UTL_debug_init();
   app_path.clear();
   g_case_sensitive = !g_windows_paths;
 
@@ -29,11 +31,15 @@ void DOVAVI_init(int argc, char** argv) {
   UTL_log_open(log_folder + "Log.txt");
 
   seed_random();
+  UTL_write_log_header(xer);
   xer.flush();
   cmdline.init_win(argc > 0 ? argv[0] : "");
+  THREAD_init();
+  THREAD_make_workers();
 }
 
 void DOVAVI_finishup(int is_normal_exit) {
   if (is_normal_exit && !cmdline.has_option("--fps_test")) pref.IO_set(11, 1);
+  if (is_normal_exit) THREAD_shutdown();
   UTL_log_close();
 }
