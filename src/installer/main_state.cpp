@@ -6,6 +6,7 @@
 #include "installer/utils.h"
 #include "net/http.h"
 #include "platform/plat_files.h"
+#include "shell/hl_init.h"
 #include "shell/xtim.h"
 
 stg_class stg;
@@ -36,4 +37,4 @@ void reset_streams() {
   next.file_down = next.comp_down = next.totl_disk = 0;
 }
 
-void pick_random_server() { stg.sel_server = (int)((long)rand() * stg.num_servers / 32768); }
+void pick_random_server() { stg.sel_server = UTL_rand15() * stg.num_servers / 32768; }

@@ -10,6 +10,7 @@
 #include "installer/utils.h"
 #include "net/http.h"
 #include "shell/UTL_cmdline.h"
+#include "shell/hl_init.h"
 
 std::string server_list_host() {
   std::string host = cmdline.get_option("--server_list");
@@ -17,7 +18,7 @@ std::string server_list_host() {
 }
 
 void pick_weighted_server() {
-  const float x = (float)(rand() * 1.0 / 32767.0);
+  const float x = (float)(UTL_rand15() * 1.0 / 32767.0);
   const float w = x > 0 ? powf(x, 1.5f) : 0.0f;
   int pick = (int)(stg.num_servers * w);
   if (pick > stg.num_servers - 1) pick = stg.num_servers - 1;

@@ -21,6 +21,8 @@ static void seed_random() {
   for (unsigned i = 0; i < seed % 1000; i++) rand();
 }
 
+int UTL_rand15() { return (int)((long long)rand() * 32768 / ((long long)RAND_MAX + 1)); }
+
 void DOVAVI_init(int argc, char** argv) {
   UTL_debug_init();
   app_path.clear();

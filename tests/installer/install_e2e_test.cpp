@@ -12,6 +12,7 @@
 #include "installer/utils.h"
 #include "net/http.h"
 #include "shell/UTL_cmdline.h"
+#include "shell/hl_structs.h"
 #include "shell/xtim.h"
 #include "support/engine_fixture.h"
 #include "support/fs_helpers.h"
@@ -71,10 +72,11 @@ class Install : public testing::Test {
     }
     return true;
   }
+  // The files of the destination (which a complete install may have renamed).
   std::map<std::string, std::string> files_on_disk() {
     std::map<std::string, std::string> t;
-    for (const std::string& p : list_tree(dest))
-      if (p.back() != '/') t[p] = md5sum_of(dest + p);
+    for (const std::string& p : list_tree(dest_dir_path))
+      if (p.back() != '/') t[p] = md5sum_of(dest_dir_path + p);
     return t;
   }
   static std::map<std::string, std::string> wanted(const std::vector<release_file>& files, int os = 3) {
@@ -116,7 +118,7 @@ TEST_F(Install, FreshInstallAndAnUpdateFromAnOlderRelease) {
   r2.push_back({"Resources/obsolete/gone.txt", "", 0, {"old"}, true});
   r2.push_back({"Resources/new.txt", "new"});
   publish_both(r2);
-  stg.dir_scan = 1;
+  stg.dir_scan = 0;  // fetch the new directory, as the next run of the program would
   engine_new_destination();
   ASSERT_TRUE(read_release());
   ASSERT_TRUE(install());
@@ -141,6 +143,7 @@ TEST_F(Install, OsTypeFilteringForEachSystem) {
     ASSERT_TRUE(read_release());
     ASSERT_TRUE(install());
     EXPECT_EQ(wanted(files, os), files_on_disk());
+    EXPECT_EQ(d / (kName + "/"), dest_dir_path) << "a release with programs renames the folder after itself";
   }
 }
 
@@ -152,11 +155,11 @@ TEST_F(Install, MissingFilesOnOneMirrorComeFromTheOther) {
   for (int i : {3, 17, 29}) remove((mirror_a / ("m/" + kName + "/Vantrel/" + files[i].path + ".zip")).c_str());
   ASSERT_TRUE(read_release());
   stg.sel_server = 0;
-  bool saw_404 = false;
-  ASSERT_TRUE(install([&] { saw_404 |= stg.got_404 == 1; }));
-  EXPECT_TRUE(saw_404);
+  ASSERT_TRUE(install());
   EXPECT_EQ(wanted(files), files_on_disk());
   EXPECT_EQ(0, stg.got_404) << "cleared by the next successful download";
+  EXPECT_NE(std::string::npos, read_file(a->access_log()).find("\" 404 ")) << "mirror A was asked and failed";
+  EXPECT_NE(std::string::npos, read_file(b->access_log()).find("file%2017.dat.zip")) << "mirror B served it";
 }
 
 TEST_F(Install, AMirrorThatDiesInTheMiddleOfAFile) {
