@@ -20,6 +20,9 @@ TEST(SizeTexts, DecimalsAndUnits) {
   EXPECT_EQ("2.5 Meg", set_size_str(2500));
   EXPECT_EQ("1.5 Gig", set_size_str(1500000));
   EXPECT_EQ("999.9 Meg", set_size_str(999900));
+  EXPECT_EQ("1000.0 Meg", set_size_str(999999)) << "the unit switches on the megabytes before rounding";
+  EXPECT_EQ("1.0 Gig", set_size_str(1000000));
+  EXPECT_EQ("3.0 Meg", set_size_str(2960));
 }
 
 namespace {
