@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/plat_net.h"
 #include "shell/UTL_Debug.h"
 #include "shell/hl_alert.h"
 #include "shell/hl_structs.h"
@@ -235,7 +236,12 @@ void down_class::DoProcessing() {
   }
 
   const long n = mSocket->ReadData(readChunk, (long)sizeof readChunk);
-  if (n <= 0) return;
+  if (n <= 0) {
+    // The server closed its side before the whole response arrived: nothing more
+    // can come, so the transfer has failed now rather than at the time-out.
+    if (n == 0 && mSocket->ReceivedRelease() && !IsComplete() && mFileErr == 0) mFileErr = PLAT_NET_CONNRESET;
+    return;
+  }
 
   if (mGotWholeHeader && mInBuf.empty()) {
     take_body(*this, readChunk, (size_t)n);  // the usual case: straight from the shared buffer

@@ -3,7 +3,10 @@
 
 #include "platform/plat_files.h"
 #include "platform/plat_sys.h"
+#include "shell/hl_string.h"
 #include "shell/hl_structs.h"
+
+#include <cstring>
 
 int g_windows_paths = PLAT_windows_paths();
 
@@ -47,4 +50,20 @@ void DOVAVI_set_app_path(std::string* path) {
   if (program.size() > 3) get_path_with_path(program, program);
   *path = program;
   app_path.clear();
+}
+
+std::string path_default_root() { return g_windows_paths ? "C:\\" : "/"; }
+
+int (*g_folder_chooser)(const char* prompt, const char* default_dir, std::string* chosen) = nullptr;
+
+int GetFilePathFromUser(int inType, const char* inPrompt, const char*, int, const char* inDefaultDir,
+                        char* outFileName) {
+  std::string chosen;
+  int ok = inType == 2 && g_folder_chooser && g_folder_chooser(inPrompt, inDefaultDir, &chosen) && !chosen.empty();
+  if (ok && !path_is_separator(chosen.back())) chosen += g_windows_paths ? "\\" : "/";
+  if (!ok) chosen.clear();
+  set_path_to_right_dirchars(chosen);
+  check_len(chosen);  // ends the program for 500 characters or more, so the result fits
+  memcpy(outFileName, chosen.c_str(), chosen.size() + 1);
+  return ok;
 }

@@ -26,3 +26,15 @@ void get_path_with_path(std::string& parent_path, const std::string& full_path);
 // Sets *path to the folder of the running program, in the program's form, and
 // empties app_path.
 void DOVAVI_set_app_path(std::string* path);
+// The root a failed folder lookup falls back to: "C:\" under the Windows rules, "/" otherwise.
+std::string path_default_root();
+
+// Asks the user for a folder (inType 2; other types are not used). Returns 1 when
+// one was chosen: outFileName (room for 512 characters) then holds it in the
+// program's form with a trailing separator. 0 when cancelled (outFileName empty).
+// inAction and inID are not consulted.
+int GetFilePathFromUser(int inType, const char* inPrompt, const char* inAction, int inID, const char* inDefaultDir,
+                        char* outFileName);
+// The chooser behind GetFilePathFromUser: sets *chosen and returns 1, or returns 0.
+// Null (no chooser: every request is cancelled) until the program installs one.
+extern int (*g_folder_chooser)(const char* prompt, const char* default_dir, std::string* chosen);

@@ -105,4 +105,12 @@ void int_to_str(int num, char* str, int min_digits, int plus) {
   *p = 0;
 }
 
-void go_to_URL(const std::string& url) { PLAT_open_url(url); }
+void (*g_go_to_url_intercept)(const std::string& url) = nullptr;
+
+void go_to_URL(const std::string& url) {
+  if (g_go_to_url_intercept) {
+    g_go_to_url_intercept(url);
+    return;
+  }
+  PLAT_open_url(url);
+}

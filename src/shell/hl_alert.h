@@ -31,3 +31,5 @@ void int_to_str(int num, char* str, int min_digits, int plus);
 
 // Opens an address with the system's default handler (the browser). Never blocks.
 void go_to_URL(const std::string& url);
+// Test seam: when set, receives the address instead of the browser.
+extern void (*g_go_to_url_intercept)(const std::string& url);

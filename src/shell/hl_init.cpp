@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "gui/oglp.h"
+#include "installer/pref.h"
 #include "shell/HL_THREAD.h"
 #include "shell/OGL_extensions.h"
 #include "shell/PlatformUtils.h"
@@ -38,6 +39,7 @@ static void show_background() {
     if (!DOVAVI_pump_messages()) DOVAVI_wait_for_input(16);
   }
 }
+int UTL_rand15() { return (int)((long long)rand() * 32768 / ((long long)RAND_MAX + 1)); }
 
 void DOVAVI_init(int argc, char** argv) {
   UTL_debug_init();
@@ -57,6 +59,10 @@ void DOVAVI_init(int argc, char** argv) {
   // The display mode, the window and its GL context, then drawing defaults,
   // capabilities, the worker threads, the built-in images and the theme sampled
   // from them.
+  if (cmdline.has_option("--headless")) {  // installs from a terminal need no window
+    THREAD_make_workers();
+    return;
+  }
   mnw.x_res_req = 1024;
   mnw.y_res_req = 768;
   mnw.col_res_req = 32;
@@ -84,8 +90,11 @@ void DOVAVI_init(int argc, char** argv) {
 }
 
 void DOVAVI_finishup(int is_normal_exit) {
+  if (is_normal_exit && !cmdline.has_option("--fps_test")) pref.IO_set(11, 1);
   if (is_normal_exit) THREAD_shutdown();
-  DOVAVI_setres(0);
-  DOVAVI_nuke_context(0);
+  if (mnw.window[0]) {  // a headless run made no window
+    DOVAVI_setres(0);
+    DOVAVI_nuke_context(0);
+  }
   UTL_log_close();
 }
