@@ -32,7 +32,22 @@ std::atomic<int> publish_stop{0};
 
 uint64_t size_in_kb(uint64_t bytes) { return (bytes + 999) / 1000; }
 
-static std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+// A name as a message shows it: control characters written as escapes, so that
+// every message stays on one line.
+static std::string shown(const std::string& s) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : s) {
+    if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\t') out += "\\t";
+    else if (c < 0x20 || c == 0x7f) out += std::string("\\x") + digits[c >> 4] + digits[c & 15];
+    else out += (char)c;
+  }
+  return out;
+}
+
+static std::string quoted(const std::string& s) { return "\"" + shown(s) + "\""; }
 
 // The rules every single name (a folder or file name, or the release name) keeps.
 static std::string component_problem(const std::string& c) {
@@ -61,10 +76,10 @@ std::string product_path_problem(const std::string& p) {
     const std::string why = component_problem(c);
     if (!why.empty()) return why;
     if (end == std::string::npos) {
-      if (c[0] == ' ' || c[0] == '\t') return "has a file name that starts with a blank, which the directory file cannot carry";
+      if (c[0] == ' ') return "has a file name that starts with a blank, which the directory file cannot carry";
       break;
     }
-    if (start == 0 && (c[0] == ' ' || c[0] == '\t'))
+    if (start == 0 && c[0] == ' ')
       return "has a top folder name that starts with a blank, which the directory file cannot carry";
     start = end + 1;
   }
@@ -121,12 +136,12 @@ static std::vector<product_file> walk_product(const fs::path& root, const std::s
     const fs::path& p = it->path();
     const fs::file_status st = it->symlink_status(ec);
     if (ec) break;
-    const std::string rel = fs::relative(p, root).generic_string();
+    const std::string rel = p.lexically_relative(root).generic_string();
     if (fs::is_symlink(st))
-      throw publish_error("refused " + top + "/" + rel + ": it is a symbolic link; put the file itself in the product");
+      throw publish_error("refused " + shown(top + "/" + rel) + ": it is a symbolic link; put the file itself in the product");
     if (fs::is_directory(st)) continue;
     if (!fs::is_regular_file(st))
-      throw publish_error("refused " + top + "/" + rel + ": it is not a regular file");
+      throw publish_error("refused " + shown(top + "/" + rel) + ": it is not a regular file");
     product_file f;
     f.rel = rel;
     f.product_path = top + "/" + rel;
@@ -175,12 +190,12 @@ static bool take_keyword(xmap_class& m, const char* word) {
 // Reads a directory text with the installer's reading rules. Paths are keyed
 // below their top folder: that is where a file lives on the user's disk, so a
 // product whose top folder was renamed keeps its histories.
-static void read_directory_text(const std::string& text_path, const std::string& shown, previous_release& prev) {
+static void read_directory_text(const std::string& text_path, const std::string& label, previous_release& prev) {
   xmap_class m(text_path);
-  if (!m.mBegin) throw publish_error(shown + ": the previous directory file is empty or cannot be read");
+  if (!m.mBegin) throw publish_error(label + ": the previous directory file is empty or cannot be read");
   const int versions[] = {840, 900, 0};
   if (m.check_file(10001, versions, "INSTALLER", nullptr) == 0)
-    throw publish_error(shown + ": not a directory file (it must start with \"I\", 840 or 900, \"INSTALLER\")");
+    throw publish_error(label + ": not a directory file (it must start with \"I\", 840 or 900, \"INSTALLER\")");
   std::string prefix;
   while (true) {
     m.skip_line_ends();
@@ -431,7 +446,7 @@ release_report publish_release(const release_options& opt) {
   for (const product_file& f : files) {
     const std::string problem = product_path_problem(f.product_path);
     if (problem.empty()) continue;
-    if (refused++ == 0) first_refusal = "refused " + f.product_path + ": it " + problem;
+    if (refused++ == 0) first_refusal = "refused " + shown(f.product_path) + ": it " + problem;
   }
   if (refused > 1) first_refusal += " (and " + std::to_string(refused - 1) + " more refused paths)";
   if (refused) throw publish_error(first_refusal + "; nothing was published");

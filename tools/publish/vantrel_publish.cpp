@@ -130,7 +130,10 @@ static int run_serverlist(int argc, char** argv) {
     } else if (is_option(a, "--out")) {
       out = take_value(argc, argv, i, a, "--out");
     } else if (a == "--server") {
-      if (i + 3 >= argc) throw usage_error{"--server needs HOST /PATH/ DESCRIPTION"};
+      // A value that looks like the next option means one was left out.
+      bool complete = i + 3 < argc;
+      for (int k = 1; complete && k <= 3; k++) complete = std::string(argv[i + k]).rfind("--", 0) != 0;
+      if (!complete) throw usage_error{"--server needs HOST /PATH/ DESCRIPTION"};
       servers.push_back(server_entry{argv[i + 1], argv[i + 2], argv[i + 3]});
       i += 3;
     } else {
@@ -157,11 +160,22 @@ static void alert_to_error(int, const std::string& s1, const std::string& s2, co
 
 static void on_signal(int) { publish_stop = 1; }
 
+// The message on one line whatever the names in it hold.
+static std::string one_line(const std::string& s) {
+  std::string out;
+  for (char c : s) out += (c == '\n' || c == '\r') ? std::string("\\n") : std::string(1, c);
+  return out;
+}
+
 int main(int argc, char** argv) {
   g_alert_intercept = alert_to_error;
   std::signal(SIGINT, on_signal);
   std::signal(SIGTERM, on_signal);
   std::signal(SIGHUP, on_signal);
+#ifdef SIGXFSZ
+  // Past a file-size limit a write should fail (and be reported), not end the program.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
   const std::string cmd = argc > 1 ? argv[1] : "";
   try {
     if (cmd == "--help" || cmd == "-h" || cmd == "help") {
@@ -179,10 +193,10 @@ int main(int argc, char** argv) {
     if (cmd == "serverlist") return run_serverlist(argc, argv);
     throw usage_error{cmd.empty() ? "name a subcommand: release or serverlist" : "unknown subcommand \"" + cmd + "\""};
   } catch (const usage_error& e) {
-    std::cerr << "vantrel-publish: " << e.what << " (see vantrel-publish --help)\n";
+    std::cerr << "vantrel-publish: " << one_line(e.what) << " (see vantrel-publish --help)\n";
     return 2;
   } catch (const std::exception& e) {
-    std::cerr << "vantrel-publish: " << e.what() << "\n";
+    std::cerr << "vantrel-publish: " << one_line(e.what()) << "\n";
     return 1;
   }
 }
