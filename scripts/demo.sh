@@ -95,6 +95,7 @@ EOF
 
 # The second release: some files changed, some new (a plugin for every system),
 # some gone (a whole aircraft among them).
+mkdir -p "$(dirname "$PRODUCT2")"
 cp -a "$PRODUCT1" "$PRODUCT2"
 changed=("Airfoils/NACA 1007.afl" "Airfoils/NACA 1014.afl" "Aircraft/Cessna 172/Cessna 172.acf"
          "Aircraft/Baron 58/objects/panel.png" "Instructions/Read me first.txt" "Resources/text/language_3.txt"

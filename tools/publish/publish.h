@@ -48,6 +48,7 @@ struct release_report {
   int gone = 0;                // paths listed as "GONE" (the previous release had them, this one has not)
   uint64_t file_bytes = 0;     // bytes of the product files
   uint64_t archive_bytes = 0;  // bytes of their archives
+  std::vector<std::string> empty_files;  // product paths of zero-length files (see vantrel-publish --help)
 };
 
 // Publishes a release (see the file comment). Refuses, before writing anything, a

@@ -514,6 +514,7 @@ release_report publish_release(const release_options& opt) {
     rep.files++;
     (f.reused ? rep.reused : rep.compressed)++;
     rep.file_bytes += f.fp.size;
+    if (f.fp.size == 0) rep.empty_files.push_back(f.product_path);
     rep.archive_bytes += f.archive_size;
   }
   // Paths this release lacks: deleted on the users' disks, for the system they were for.

@@ -51,6 +51,8 @@ static const char kUsage[] =
     "  --jobs N             files compressed at once (default: one per processor)\n"
     "  --level N            deflate level, 1 fastest to 9 smallest (default 6)\n"
     "  --verbose            one line per file: compressed or reused\n"
+    "Empty files are published, with a note: the installer counts an empty file as\n"
+    "missing, so it fetches it again on every update and never deletes it.\n"
     "Refused, with nothing written: paths with \".\" or \"..\" components, line breaks,\n"
     "control characters, \"\\\", \"?\", \"#\" or \"%\", file names starting with a blank,\n"
     "names containing \"900 red terrain\" or \"Earth Orbit Textures\", symbolic links\n"
@@ -67,6 +69,13 @@ static const char kUsage[] =
     "\n"
     "Exit status: 0 done, 1 refused or failed (one line on standard error says why),\n"
     "2 a wrong command line.\n";
+
+// The message on one line whatever the names in it hold.
+static std::string one_line(const std::string& s) {
+  std::string out;
+  for (char c : s) out += (c == '\n' || c == '\r') ? std::string("\\n") : std::string(1, c);
+  return out;
+}
 
 struct usage_error {
   std::string what;
@@ -115,6 +124,11 @@ static int run_release(int argc, char** argv) {
             << r.added << " new, " << r.changed << " changed, " << r.gone << " gone), " << r.compressed
             << " compressed, " << r.reused << " reused, " << (r.file_bytes + 999) / 1000 << " kB in "
             << (r.archive_bytes + 999) / 1000 << " kB of archives\n";
+  if (!r.empty_files.empty())
+    std::cout << "note: " << r.empty_files.size() << " empty file" << (r.empty_files.size() == 1 ? "" : "s") << " ("
+              << one_line(r.empty_files[0]) << (r.empty_files.size() > 1 ? ", ..." : "")
+              << "): the installer counts an empty file as missing, so it fetches it on every update and never "
+                 "deletes it\n";
   return 0;
 }
 
@@ -160,12 +174,6 @@ static void alert_to_error(int, const std::string& s1, const std::string& s2, co
 
 static void on_signal(int) { publish_stop = 1; }
 
-// The message on one line whatever the names in it hold.
-static std::string one_line(const std::string& s) {
-  std::string out;
-  for (char c : s) out += (c == '\n' || c == '\r') ? std::string("\\n") : std::string(1, c);
-  return out;
-}
 
 int main(int argc, char** argv) {
   g_alert_intercept = alert_to_error;
