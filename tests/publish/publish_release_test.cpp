@@ -332,6 +332,36 @@ TEST(PublishRelease, RefusedPathsLeaveNoReleaseBehind) {
   EXPECT_FALSE(fs::exists(work / "m"));
 }
 
+TEST(PublishRelease, AFileCannotBecomeAFolderInOneUpdate) {
+  TempDir work;
+  const std::string mirror = work / "m";
+  write_product(work / "Vantrel", {{"Resources/x", "a file"}, {"Resources/y/inner.txt", "in a folder"}});
+  ASSERT_EQ(run_tool(release_args(work / "Vantrel", "r1", mirror)).status, 0);
+  const std::string previous = " --previous " + shell_quote(mirror + "/mirror/r1/directory.txt.zip");
+  const std::vector<std::string> before = list_tree(mirror);
+
+  write_product(work / "Vantrel", {{"Resources/x/now.txt", "x is a folder"}, {"Resources/y/inner.txt", "in a folder"}});
+  run_result r = run_tool(release_args(work / "Vantrel", "r2", mirror, previous));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("refused Vantrel/Resources/x/: the previous release has a file there"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(list_tree(mirror), before);
+
+  write_product(work / "Vantrel", {{"Resources/x", "a file"}, {"Resources/y", "y is a file"}});
+  r = run_tool(release_args(work / "Vantrel", "r2", mirror, previous));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("refused Vantrel/Resources/y: the previous release has a folder there"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(list_tree(mirror), before);
+
+  // In two steps it works: first without the path, then with the new kind.
+  write_product(work / "Vantrel", {{"Resources/y/inner.txt", "in a folder"}});
+  ASSERT_EQ(run_tool(release_args(work / "Vantrel", "r2", mirror, previous)).status, 0);
+  write_product(work / "Vantrel", {{"Resources/x/now.txt", "x is a folder"}, {"Resources/y/inner.txt", "in a folder"}});
+  r = run_tool(release_args(work / "Vantrel", "r3", mirror, " --previous " + shell_quote(mirror + "/mirror/r2/directory.txt.zip")));
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
 TEST(PublishRelease, AFailureWhileWritingLeavesNothingBehind) {
   TempDir work;
   // A mirror that already holds a release, and a product whose big file cannot be

@@ -13,6 +13,7 @@
 #include <iostream>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <unistd.h>
 
@@ -266,6 +267,35 @@ static previous_release read_previous(const std::string& path) {
   return prev;
 }
 
+// Every folder above a path: "a/b/c" gives "a" and "a/b".
+static void add_folders_of(const std::string& rel, std::set<std::string>& folders) {
+  for (size_t slash = rel.find('/'); slash != std::string::npos; slash = rel.find('/', slash + 1))
+    folders.insert(rel.substr(0, slash));
+}
+
+// A path that was a file in the previous release and is a folder now, or the
+// other way round, cannot be updated in one go: the installer makes the new
+// folders before it deletes the old file, and unpacks a file while the old
+// folder is still there, so the update fails. Only files the previous release
+// still had count; a path that was gone before may be reused.
+static void refuse_file_folder_swaps(const std::vector<product_file>& files, const previous_release& prev,
+                                     const std::string& top) {
+  std::set<std::string> new_folders, old_folders;
+  for (const product_file& f : files) add_folders_of(f.rel, new_folders);
+  for (const auto& entry : prev.paths)
+    if (entry.second.versions.back().sig != "GONE") add_folders_of(entry.first, old_folders);
+  for (const auto& entry : prev.paths)
+    if (entry.second.versions.back().sig != "GONE" && new_folders.count(entry.first))
+      throw publish_error("refused " + shown(top + "/" + entry.first) +
+                          "/: the previous release has a file there; the installer cannot turn a file into a folder "
+                          "in one update (publish a release without it first); nothing was published");
+  for (const product_file& f : files)
+    if (old_folders.count(f.rel))
+      throw publish_error("refused " + shown(f.product_path) +
+                          ": the previous release has a folder there; the installer cannot turn a folder into a file "
+                          "in one update (publish a release without it first); nothing was published");
+}
+
 // ---------------------------------------------------------------------------
 // The archives
 // ---------------------------------------------------------------------------
@@ -458,6 +488,8 @@ release_report publish_release(const release_options& opt) {
   previous_release prev;
   const bool have_prev = !opt.previous.empty();
   if (have_prev) prev = read_previous(opt.previous);
+
+  if (have_prev) refuse_file_folder_swaps(files, prev, top);
 
   const std::string base = with_slash(mirror.string()) + opt.folder.substr(1);
   const std::string target = base + opt.name + "/";
