@@ -194,7 +194,8 @@ start_python() {  # PORT
 
 say "Serving the mirror on 127.0.0.1"
 PORT=
-for server in nginx python; do
+# VANTREL_DEMO_SERVER=python skips nginx (to try the fallback).
+for server in ${VANTREL_DEMO_SERVER:-nginx python}; do
   for port in $(shuf -i 20000-60000 -n 8); do
     if "start_$server" "$port"; then PORT=$port; break 2; fi
     stop_server >/dev/null

@@ -464,6 +464,8 @@ release_report publish_release(const release_options& opt) {
   const fs::path product = fs::canonical(opt.product, ec);
   if (ec) throw publish_error(opt.product + ": " + ec.message());
   const std::string top = product.filename().string();
+  if (top == "directory.txt.zip")
+    throw publish_error(opt.product + ": a product folder of that name would clash with the release's directory file");
   const fs::path mirror = fs::weakly_canonical(fs::absolute(opt.out), ec);
   const std::string product_s = with_slash(product.string());
   if (with_slash(mirror.string()).rfind(product_s, 0) == 0)
