@@ -18,8 +18,8 @@
 #include <unistd.h>
 
 #include "files/IO_UTILS.h"
-#include "installer/dest.h"
 #include "files/xmap.h"
+#include "installer/dest.h"
 #include "platform/plat_files.h"
 #include "publish/publish.h"
 
