@@ -31,6 +31,11 @@ struct plat_event {
   int character = 0;         // keys: the byte the key types in the current layout, 0 none
   int modifiers = 0;         // PLAT_MOD_* held at the time of the event
   int is_repeat = 0;         // key down: 1 when the key was already down (auto-repeat)
+  // Keys, as a PC keyboard message would carry them (table in docs/PLATFORM.md):
+  int vkey = 0;       // virtual-key code of the key (layout and Num Lock applied), 0 none
+  int key_scan = 0;   // the key's PC set-1 scan code, 0 when the key has none
+  int extended = 0;   // 1 for the keys a PC keyboard sends with the E0 prefix
+  int is_system = 0;  // 1 for Alt, F10 and any key while Alt is held (system-menu keys)
 };
 
 // Receives every event of a window. `window` is the handle PLAT_window_create returned.
@@ -72,6 +77,27 @@ void* PLAT_window_create(const char* title, int x, int y, int w, int h, int capt
 void PLAT_window_show(void* window);
 // Destroys the window. Its handler receives nothing more.
 void PLAT_window_destroy(void* window);
+
+// The virtual-key code (1..254) of an X key symbol, 0 when it has none: letters
+// and digits as their capitals and digits, the keypad, function, editing and
+// modifier keys, and the punctuation keys by their unshifted symbols.
+int PLAT_keysym_to_vkey(unsigned long keysym);
+// The PC set-1 scan code of an X keycode of the usual (evdev) keymap, with
+// *extended set for the E0-prefixed keys. 0 for keys outside that keyboard.
+int PLAT_keycode_to_scan(int keycode, int* extended);
+
+// Shows or hides the pointer over the window.
+void PLAT_cursor_show(void* window, int show);
+// Puts the standard arrow back as the window's pointer shape.
+void PLAT_cursor_arrow(void* window);
+
+// Sounds the default beep.
+void PLAT_beep();
+// A small blocking window of our own titled `title` showing `text` (lines split
+// at line feeds and wrapped) and an OK button; it ends on the button, Return,
+// Enter, Escape, space or the window manager's close. Events of other windows stay
+// queued. Returns 1 after it was shown, 0 when there is no display.
+int PLAT_message_box(const std::string& title, const std::string& text);
 
 // ---- Events ----
 

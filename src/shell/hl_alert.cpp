@@ -5,15 +5,66 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "gui/butn.h"
+#include "gui/ogl_gl.h"
+#include "gui/oglp.h"
 #include "platform/plat_sys.h"
+#include "platform/plat_window.h"
 #include "shell/HL_THREAD.h"
+#include "shell/OGL_extensions.h"
 #include "shell/UTL_cmdline.h"
 #include "shell/UTL_Debug.h"
 #include "shell/UTL_memory.h"
 #include "shell/hl_init.h"
+#include "shell/hl_mnw.h"
 #include "shell/hl_structs.h"
 
 alert_intercept_fn g_alert_intercept = nullptr;
+stls_class stls;
+const char* const k_alert_box_title = "Vantrel-System Message";
+
+void alert_system_box(const std::string& title, const std::string& text) {
+  PLAT_beep();
+  PLAT_message_box(title, text);
+}
+
+void (*g_alert_message_box)(const std::string& title, const std::string& text) = alert_system_box;
+
+// GL as the dialog needs it, whatever the code that raised the alert left behind.
+static void alert_reset_gl() {
+  glEnd();
+  glEndList();
+  for (int i = 0; i < 30 && glGetError() != GL_NO_ERROR; i++) {
+  }
+  OGL_nrml_colors();
+  if (glExt.glsl_avail && glExt.glUseProgramObjectARB) glExt.glUseProgramObjectARB(0);
+  if (glExt.framebuf_avail && glExt.glBindFramebufferEXT) glExt.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  OGL_forget_state();
+}
+
+// Window 995 with the lines and the button, frame by frame, until the button or
+// Return. A warning then opens `close_to` again; a fatal alert just leaves.
+static void alert_dialog(int close_to, const std::string* lines, const std::string& location,
+                         int type) {
+  alert_reset_gl();
+  DOVAVI_startwind(995);
+  while (mnw.top_win_now == 995) {
+    OGL_plot_back_col();
+    BTN_fillwin(1, 21);
+    BTN_subwin(0, 13, -1, 35, -1, -1, "", nullptr, nullptr);
+    const float ys[4] = {205, 165, 125, 85};
+    for (int i = 0; i < 4; i++)
+      OGL_string(43, 0.5f * mnw.win_dx, ys[i], lines[i], 0.9f * mnw.win_dx, 100, 1);
+    if (type == t_exit) OGL_string(43, 0.5f * mnw.win_dx, 45, location, 0.9f * mnw.win_dx, 100, 1);
+    if (BTN_action(0.5f * mnw.win_dx, 18, 100, 0, 1, stls.text[602], "-") || return_hit) {
+      return_hit = 0;
+      if (type == t_exit) break;
+      DOVAVI_startwind(close_to);
+    }
+    if (mnw.top_win_now == 995) DOVAVI_event_proc();
+  }
+}
 
 std::string alert_box_text(const std::string& s1, const std::string& s2, const std::string& s3,
                            const std::string& s4) {
@@ -67,7 +118,12 @@ void __DOVAVI_alert(int close_to, const std::string& stl_s_1, const std::string&
     }
     std::cerr << " " << location << std::endl;
   }
-  (void)close_to;
+
+  if (!ogl_inited || recursive_error) {
+    if (g_alert_message_box) g_alert_message_box(k_alert_box_title, alert_box_text(stl_s_1, stl_s_2, stl_s_3, stl_s_4));
+  } else if (!(stl_s_1.empty() && stl_s_2.empty() && stl_s_3.empty() && stl_s_4.empty())) {
+    alert_dialog(close_to, lines, location, type);
+  }
 
   if (type == t_exit || type == t_alert || recursive_error) {
     dump_mem_stats(

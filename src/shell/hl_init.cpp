@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "gui/butn.h"
 #include "gui/oglp.h"
 #include "installer/pref.h"
 #include "shell/HL_THREAD.h"
@@ -14,6 +15,7 @@
 #include "shell/hl_mnw.h"
 #include "shell/hl_structs.h"
 #include "shell/hl_window.h"
+#include "shell/keys.h"
 #include "shell/xtim.h"
 #include "textures/texes.h"
 
@@ -86,7 +88,47 @@ void DOVAVI_init(int argc, char** argv) {
   THREAD_make_workers();
   recall_ins_texes();
   TEX_theme_colours(scratch_array);
+
+  // The window manager takes over the window: menus, window -1 (the first frame
+  // makes it 0), input hooks; from here on alerts show in the window.
+  DOVAVI_clear_menus(1);
+  DOVAVI_startwind(-1);
+  DOVAVI_hook_window();
+  OGL_pix_specs(0);
+  ogl_inited = 1;
   if (cmdline.has_option("--show_background")) show_background();
+}
+
+void (*g_app_update)() = nullptr;
+
+void DOVAVI_event_proc() {
+  return_hit = 0;
+  mnw.mouse_clicked = 0;
+  mnw.mouse_lifted = 0;
+  if (mnw.top_win_now == -1) mnw.top_win_now = 0;
+  if (!win_started) {
+    win_started = 1;
+    DOVAVI_startwind(mnw.top_win_now);
+  }
+  // The installer's full-speed preference will set this to 0.
+  int wait_ticks = 1;
+  if (mnw.top_win_now == 995) wait_ticks = 10;
+  const int handled = DOVAVI_pump_messages();
+  if (!handled && wait_ticks > 0) {
+    DOVAVI_wait_for_input(wait_ticks * 16);
+    DOVAVI_pump_messages();
+  }
+  if (mnw.top_win_now == 0) THREAD_check_exception(1);
+  xtim.xtim_update();
+  keys.run_repeat_keys();
+  mnw.cursor_type = 0;
+  if (mnw.menu_up >= 0) DOVAVI_menu_rollover();
+  BTN_begin_focus_ring();
+  if (!mnw.is_modal && g_app_update) g_app_update();
+  mouse_help_per_wind(mnw.top_win_now);
+  standard_gui();
+  OGL_sbuff();  // no movie recorder consumes frames in this program
+  xtim.total_frames++;
 }
 
 void DOVAVI_finishup(int is_normal_exit) {

@@ -9,3 +9,14 @@ void DOVAVI_finishup(int is_normal_exit);
 // A pseudo-random integer 0..32767 from the C generator (seeded at start-up),
 // whatever the generator's own range is on this system.
 int UTL_rand15();
+
+// One frame: clears the one-frame input flags, pumps the window's events (waiting
+// up to 16 ms for input when there were none, 160 ms in the alert window), reports
+// errors forwarded from worker threads while window 0 is current, advances the
+// clock and the key repeats, resets the cursor wish, runs the menu roll-over,
+// opens a new focus ring, runs the installer step (g_app_update) unless the window
+// is modal, draws the mouse help and the open menu, swaps and counts the frame.
+// Re-entrant: modal loops (the alert) call it from inside a frame.
+void DOVAVI_event_proc();
+// The installer's per-frame step (APP_update); null until the installer sets it.
+extern void (*g_app_update)();

@@ -187,6 +187,7 @@ struct x11_window {
   plat_event_fn handler = nullptr;
   int last_x = -1, last_y = -1;  // last pointer position reported as a move
   unsigned char key_down[256] = {};
+  int cursor_hidden = 0;
 };
 
 static std::vector<x11_window*> g_windows;
@@ -333,6 +334,22 @@ static void move_to(x11_window* win, int x, int y, unsigned state) {
   win->handler(win, ev);
 }
 
+// The virtual key of a key event: from the symbol on the key's first level in
+// the current group (so Shift does not change it), falling back to the first
+// group for layouts whose letters are not Latin; keypad keys by the symbol Num
+// Lock selects, so the keypad's digits stay digits.
+static int key_vkey(XKeyEvent& key, KeySym looked_up) {
+  if (IsKeypadKey(looked_up)) {
+    int vk = PLAT_keysym_to_vkey(looked_up);
+    if (vk) return vk;
+  }
+  const int group = (int)((key.state >> 13) & 3);
+  int vk = PLAT_keysym_to_vkey(XkbKeycodeToKeysym(key.display, (KeyCode)key.keycode, group, 0));
+  if (!vk && group) vk = PLAT_keysym_to_vkey(XkbKeycodeToKeysym(key.display, (KeyCode)key.keycode, 0, 0));
+  if (!vk) vk = PLAT_keysym_to_vkey(looked_up);
+  return vk;
+}
+
 static void dispatch(XEvent& xe) {
   x11_window* win = find_window(xe.xany.window);
   if (!win || !win->handler) return;
@@ -360,6 +377,9 @@ static void dispatch(XEvent& xe) {
       ev.modifiers = modifiers_of(xe.xkey.state);
       ev.x = xe.xkey.x;
       ev.y = xe.xkey.y;
+      ev.vkey = key_vkey(xe.xkey, sym);
+      ev.key_scan = PLAT_keycode_to_scan((int)xe.xkey.keycode, &ev.extended);
+      ev.is_system = (xe.xkey.state & Mod1Mask) || ev.vkey == 18 || ev.vkey == 121;
       if (xe.type == KeyPress) {
         ev.is_repeat = win->key_down[code];
         win->key_down[code] = 1;
@@ -417,6 +437,54 @@ int PLAT_wait_events(int ms) {
   struct pollfd p = {ConnectionNumber(d), POLLIN, 0};
   if (poll(&p, 1, ms < 0 ? 0 : ms) <= 0) return 0;
   return XPending(d) > 0;
+}
+
+// ---- Pointer ----
+//
+// Hiding is an empty shape (X has no "hide the pointer" call); a hidden pointer
+// stays hidden when the shape is set back to the arrow, as the shape and the
+// visibility are separate settings on a PC desktop.
+
+static Cursor arrow_cursor(Display* d) {
+  static Cursor arrow = None;
+  if (arrow == None) arrow = XCreateFontCursor(d, 68 /* XC_left_ptr */);
+  return arrow;
+}
+
+static Cursor blank_cursor(Display* d, Window w) {
+  static Cursor blank = None;
+  if (blank == None) {
+    char zero = 0;
+    Pixmap bits = XCreateBitmapFromData(d, w, &zero, 1, 1);
+    XColor black = {};
+    blank = XCreatePixmapCursor(d, bits, bits, &black, &black, 0, 0);
+    XFreePixmap(d, bits);
+  }
+  return blank;
+}
+
+void PLAT_cursor_show(void* window, int show) {
+  x11_window* win = (x11_window*)window;
+  Display* d = dpy();
+  if (!d || !win) return;
+  win->cursor_hidden = !show;
+  XDefineCursor(d, win->xwin, show ? arrow_cursor(d) : blank_cursor(d, win->xwin));
+  XFlush(d);
+}
+
+void PLAT_cursor_arrow(void* window) {
+  x11_window* win = (x11_window*)window;
+  Display* d = dpy();
+  if (!d || !win || win->cursor_hidden) return;
+  XDefineCursor(d, win->xwin, arrow_cursor(d));
+  XFlush(d);
+}
+
+void PLAT_beep() {
+  Display* d = dpy();
+  if (!d) return;
+  XBell(d, 0);
+  XFlush(d);
 }
 
 // ---- GL contexts ----
