@@ -13,6 +13,7 @@
 #include "gui/colr.h"
 #include "shell/hl_alert.h"
 #include "shell/hl_mnw.h"
+#include "shell/xtim.h"
 
 std::vector<focus_info_t> focus_ring;
 int focus_id = 0;
@@ -426,8 +427,10 @@ int BTN_textlist(float x, float y, int* sel, const std::string& stl_list,
   for (const std::string& it : items) max_dx = fmaxf(max_dx, menu_dx(it));
   max_dx = truncf(max_dx);
   BTN_frame1(10, x + 10, y + 5, max_dx + 28, 0);
-  BTN_util_draw_label(x - max_dx / 2 - 5, y, 0, label1, 0);
-  BTN_util_draw_label(x + max_dx / 2 + 25, y, 2, label2, 0);
+  // The labels keep clear of the button's frame, which with its shadow reaches to
+  // max_dx / 2 + 6 left of x and max_dx / 2 + 26 right of it.
+  BTN_util_draw_label(x - max_dx / 2 - 10, y, 0, label1, 0);
+  BTN_util_draw_label(x + max_dx / 2 + 30, y, 2, label2, 0);
 
   const int code = (int)(y * 1024 + x);
   const bool over = in_box(x + 10 - (max_dx / 2 + 15), y - 2, x + 10 + max_dx / 2 + 15, y + 8);
@@ -537,9 +540,10 @@ int BTN_flt_range(float x, float y, float* var, int dig, int dec, float lo, floa
   val = floor(val * step + 0.5) / step;
   *var = (float)val;
 
-  BTN_util_draw_boxed_button(x + dig * 5.0f, y + 3, dig * 10.0f + 4, 0, dig);
-  BTN_util_draw_label(x - 8, y, 0, label1, 0);
-  BTN_util_draw_label(strip_right + 10, y, 2, label2, 0);
+  // The frame leaves room around the glyphs, which are wider than their 10-pixel cells.
+  BTN_util_draw_boxed_button(x + dig * 5.0f + 2, y + 3, dig * 10.0f + 10, -2, dig);
+  BTN_util_draw_label(x - 12, y, 0, label1, 0);
+  BTN_util_draw_label(strip_right + 14, y, 2, label2, 0);
   if (focused) OGL_fillrect(8, 1.0f, x + BTN_hot_digit * 10.0f, y - 2, 9, 11);
   OGL_number(45, x, y, *var, dig, dec, 102);
   return *var != old;
@@ -565,6 +569,7 @@ static float OGLE_x = 0, OGLE_y = 0, OGLE_entry_dx = 0;
 static float OGLE_dx = 0, OGLE_dy = 0;
 static int OGLE_edit = 0;
 static int focused_field_id = 0;
+static int focused_field_frame = -1000;  // last frame the focused field was drawn
 static OGLE_Rec* OGLE_rec = nullptr;
 static const float hilite_y1 = -2, hilite_dy = 11;
 
@@ -683,7 +688,12 @@ int BTN_enterstring(float x, float y, std::string* input, int dim_str,
     OGLE_y = y;
     OGLE_entry_dx = entry_dx;
     OGLE_edit = 0;
-    if (focused_field_id != id) {
+    // The focus has just arrived unless this field had it in the frame before: a
+    // press in the focused field passes through "no focus" for a moment, a field
+    // whose window was closed and opened again gets it anew.
+    const bool arrived = focused_field_id != id || focused_field_frame != xtim.total_frames - 1;
+    focused_field_frame = xtim.total_frames;
+    if (arrived) {
       focused_field_id = id;
       OGLE_dx = OGLE_dy = 0;
       OGLE_rec->horizontal_gap = -1.0f;
