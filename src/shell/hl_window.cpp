@@ -182,6 +182,8 @@ void IBM_handlewin(void* window, const plat_event& ev) {
       break;
     case PLAT_EV_KEY_DOWN:
     case PLAT_EV_KEY_UP:
+      // Alt, F10 and keys held with Alt belong to the desktop's window menu.
+      if (ev.is_system) break;
       if (g_window_key_hook) g_window_key_hook(ev);
       break;
     case PLAT_EV_MOUSE_MOVE: {

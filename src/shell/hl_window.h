@@ -43,8 +43,9 @@ void* DOVAVI_make_context_loader();
 int DOVAVI_set_context_loader(void* context);
 
 // The window procedure: creation, paint, close (sets app_done), keys (to the key
-// hook), pointer moves (mnw.mx, my in window units, y upward, relative to the
-// current window), buttons 1 and 3 (mouse_clicked / mouse_lifted) and the wheel.
+// hook; not the system keys: Alt, F10 and keys with Alt held), pointer moves
+// (mnw.mx, my in window units, y upward, relative to the current window), buttons
+// 1 and 3 (mouse_clicked / mouse_lifted) and the wheel.
 void IBM_handlewin(void* window, const plat_event& ev);
 
 // Hands every waiting window event to the window procedure. Returns how many.
