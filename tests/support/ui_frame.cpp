@@ -46,7 +46,6 @@ bool ui_start() {
 }
 
 void ui_frame(const std::function<void()>& draw, bool swap) {
-  DOVAVI_pump_messages();
   xtim.xtim_update();
   keys.run_repeat_keys();
   mnw.cursor_type = 0;

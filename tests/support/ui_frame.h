@@ -2,7 +2,8 @@
 // loop runs around a window's drawing, with the input flags cleared at the end of
 // the frame instead of the start, so that a test can set the mouse state and send
 // keys before a frame and read the widgets' answers from it. The clock is a test
-// clock stepped 20 ms per frame.
+// clock stepped 20 ms per frame. The frame pumps no X events: the tests give the
+// input themselves, and a late exposure would lay the window out again mid-test.
 #pragma once
 #include <functional>
 #include <string>
@@ -14,7 +15,7 @@
 // window manager and the widgets' focus back to that state.
 bool ui_start();
 
-// One frame: pump, clock, key repeats, cursor reset, menu roll-over, a new focus
+// One frame: clock, key repeats, cursor reset, menu roll-over, a new focus
 // ring, `draw`, the mouse help and open menu, the swap (when `swap`), then the
 // one-frame flags cleared and the clock stepped.
 void ui_frame(const std::function<void()>& draw, bool swap = true);
