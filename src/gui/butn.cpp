@@ -734,7 +734,7 @@ int BTN_enterstring(float x, float y, std::string* input, int dim_str,
 
   BTN_frame1(9, x + entry_dx / 2 - 2, y + 3, entry_dx + 10, 0);
   BTN_util_draw_label(x - 12, y, 0, label1, 0);
-  BTN_util_draw_label(x + entry_dx + 6, y, 2, label2, 0);
+  BTN_util_draw_label(x + entry_dx + 10, y, 2, label2, 0);  // clear of the frame's edge at + 5
   OGL_scissors(x - 1, y - 3, entry_dx + 2, 11);
   if (focused)
     OGLE_Draw(OGLE_rec);
