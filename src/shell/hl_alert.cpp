@@ -120,7 +120,9 @@ void __DOVAVI_alert(int close_to, const std::string& stl_s_1, const std::string&
   }
 
   if (!ogl_inited || recursive_error) {
-    if (g_alert_message_box) g_alert_message_box(k_alert_box_title, alert_box_text(stl_s_1, stl_s_2, stl_s_3, stl_s_4));
+    // A headless run reports on its terminal only: nobody may be at the display.
+    if (g_alert_message_box && !cmdline.has_option("--headless"))
+      g_alert_message_box(k_alert_box_title, alert_box_text(stl_s_1, stl_s_2, stl_s_3, stl_s_4));
   } else if (!(stl_s_1.empty() && stl_s_2.empty() && stl_s_3.empty() && stl_s_4.empty())) {
     alert_dialog(close_to, lines, location, type);
   }

@@ -31,7 +31,8 @@ void alert_system_box(const std::string& title, const std::string& text);
 // raised while another is shown) never returns: the process ends with status 1.
 // Off the main thread (with the thread layer running) the alert is queued for the
 // main thread instead. With "--fps_test" it is only logged. Before the GL window
-// exists (ogl_inited 0), or inside another alert, it is a message box; otherwise
+// exists (ogl_inited 0), or inside another alert, it is a message box (none with
+// "--headless"); otherwise
 // window 995 shows the lines (and, for t_exit, the source location) with a button
 // labelled by text entry 602, run frame by frame until the button or Return. The
 // lines always go to standard error, and warnings and fatal alerts to the log

@@ -19,6 +19,7 @@
 #include "gui/butn.h"
 #include "gui/oglp.h"
 #include "shell/UTL_Debug.h"
+#include "shell/UTL_cmdline.h"
 #include "shell/hl_alert.h"
 #include "shell/hl_init.h"
 #include "shell/hl_mnw.h"
@@ -95,6 +96,13 @@ TEST(RealWindowChild, Run) {
     __DOVAVI_alert(0, "Before the window", "second line", "", "", t_exit, "real_window_test", 2);
     say("not reached");
     exit(3);
+  }
+  if (std::string(mode) == "headless") {
+    g_alert_message_box = alert_system_box;
+    cmdline.parse("--headless");
+    __DOVAVI_alert(0, "A warning on the terminal", "", "", "", t_alert, "real_window_test", 3);
+    say("returned");
+    exit(0);
   }
 }
 
@@ -245,6 +253,17 @@ TEST(RealWindow, FatalAlertBeforeTheWindowShowsAMessageBox) {
       << child.err();
   const std::string log = read_file(dir / "Log.txt");
   EXPECT_NE(std::string::npos, log.find("\nBefore the window\nsecond line\n\n\n(real_window_test line 2)\n")) << log;
+}
+
+TEST(RealWindow, HeadlessAlertsShowNoMessageBoxEvenWithADisplay) {
+  private_x_server x;
+  ASSERT_TRUE(x.ok()) << "Xvfb did not start";
+  TempDir dir;
+  child_process child(x, "headless", dir);
+  EXPECT_EQ(0, child.wait_exit()) << child.err();
+  EXPECT_TRUE(child.saw("returned"));
+  EXPECT_NE(std::string::npos, child.err().find("Vantrel: A warning on the terminal (real_window_test line 3)"))
+      << child.err();
 }
 
 TEST(RealWindow, ProgramWithoutADisplayEndsWithStatusOneAndSaysWhy) {
