@@ -132,6 +132,8 @@ void engine_transfer_slice(double seconds) {
   while (stg.step == 1 && seconds_clock() < t0 + seconds) {
     if (grab_files()) {
       stg.step = 2;
+      app.ended_disk = next.totl_disk;
+      app.ended_down = next.comp_down;
       reset_streams();
     }
   }

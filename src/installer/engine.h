@@ -24,6 +24,8 @@ class app_class {
   int wrl_i = 8;                 // frame of the animated icon
   float base_x1 = 132, base_x2 = 1016;  // horizontal extent of the progress bar
   install_line lines[3];         // the three install lines of this frame
+  float ended_disk = 0;          // next.totl_disk and next.comp_down when the last install ended,
+  float ended_down = 0;          // kept for reports after the streams were reset
 };
 
 extern app_class app;  // the installer frame's state (engine steps, screens)

@@ -211,36 +211,47 @@ const char* phase_name() {
 void emit_json(const char* phase_override = nullptr) {
   const progress_counts c = count_files();
   float rate = 0, left = 0;
-  if (stg.step >= 1) install_rate(&rate, &left);
+  if (stg.step == 1) install_rate(&rate, &left);
+  // Once the install has ended the streams are reset; its totals were kept.
+  const bool ended = stg.step == 2;
+  const float kb_done = ended ? app.ended_disk : next.totl_disk;
+  const float kb_down = ended ? app.ended_down : next.comp_down + next.file_down;
   const int sel = stg.sel_server >= 0 && stg.sel_server < 10 ? stg.sel_server : 0;
   printf("{\"phase\":%s,\"file\":%s,\"files_done\":%d,\"files_total\":%d,\"kb_done\":%.1f,\"kb_total\":%.1f,"
          "\"kb_downloaded\":%.1f,\"kb_to_download\":%.1f,\"rate_kb_per_s\":%.1f,\"seconds_left\":%.0f,"
          "\"streams\":%d,\"server\":%s}\n",
          json_string(phase_override ? phase_override : phase_name()).c_str(), json_string(crnt_file_name).c_str(),
-         c.files_done, c.files_total, next.totl_disk, app.tot_disk_req, next.comp_down + next.file_down,
-         app.tot_down_req, rate, left, active_stream_count(),
-         json_string(stg.num_servers > 0 ? server_name[sel] : std::string()).c_str());
+         c.files_done, c.files_total, kb_done, app.tot_disk_req, kb_down, app.tot_down_req, rate, left,
+         active_stream_count(), json_string(stg.num_servers > 0 ? server_name[sel] : std::string()).c_str());
   fflush(stdout);
 }
 
 void emit_human_progress(bool final_line) {
   const progress_counts c = count_files();
+  const bool ended = stg.step == 2;
+  const float percent = ended && !stg.got_failed_install ? 100.0f : app.totl_inst_rat * 100;
   char head[160];
-  snprintf(head, sizeof head, "[%s%%] %d/%d files, %s of %s", one_decimal_str(app.totl_inst_rat * 100, 3).c_str(),
-           c.files_done, c.files_total, set_size_str(next.totl_disk).c_str(), app.tot_disk_req_str.c_str());
+  snprintf(head, sizeof head, "[%s%%] %d/%d files, %s of %s", one_decimal_str(percent, 3).c_str(), c.files_done,
+           c.files_total, set_size_str(ended ? app.ended_disk : next.totl_disk).c_str(),
+           app.tot_disk_req_str.c_str());
   std::string line = head;
   if (PLAT_is_terminal(1)) {
-    float rate, left;
-    install_rate(&rate, &left);
-    line += ", " + std::to_string((long long)rate) + " kB/s, " + std::to_string(active_stream_count()) +
-            " streams: " + app.lines[0].text;
+    if (!ended) {
+      float rate, left;
+      install_rate(&rate, &left);
+      line += ", " + std::to_string((long long)rate) + " kB/s, " + std::to_string(active_stream_count()) +
+              " streams: " + app.lines[0].text;
+    }
     const size_t width = (size_t)PLAT_terminal_width() - 1;
     if (line.size() > width) line.resize(width);
     printf("\r%-*s", (int)width, line.c_str());
     if (final_line) printf("\n");
   } else {
-    printf("%s\n  %s\n", line.c_str(), app.lines[0].text.c_str());
-    if (!app.lines[2].text.empty()) printf("  %s\n", app.lines[2].text.c_str());
+    printf("%s\n", line.c_str());
+    if (!ended) {
+      printf("  %s\n", app.lines[0].text.c_str());
+      if (!app.lines[2].text.empty()) printf("  %s\n", app.lines[2].text.c_str());
+    }
   }
   fflush(stdout);
 }

@@ -154,6 +154,11 @@ TEST_F(Headless, JsonLinesParseAndEndComplete) {
   for (const std::string& l : lines) EXPECT_TRUE(json_object_is_valid(l)) << l;
   EXPECT_NE(std::string::npos, lines.back().find("\"phase\":\"complete\"")) << lines.back();
   EXPECT_NE(std::string::npos, lines.back().find("\"files_done\":5,\"files_total\":5")) << lines.back();
+  auto number_after = [](const std::string& l, const std::string& key) {
+    return atof(l.c_str() + l.find("\"" + key + "\":") + key.size() + 3);
+  };
+  EXPECT_GT(number_after(lines.back(), "kb_total"), 0);
+  EXPECT_EQ(number_after(lines.back(), "kb_total"), number_after(lines.back(), "kb_done")) << lines.back();
 }
 
 TEST_F(Headless, DryRunChangesNothing) {
