@@ -1,6 +1,8 @@
 // The mapped file reader.
 #include "files/xmap.h"
 
+#include <cstring>
+
 #include "shell/PlatformUtils.h"
 #include "shell/UTL_Debug.h"
 #include "shell/hl_alert.h"
@@ -88,6 +90,16 @@ std::string xmap_class::read_rest_of_line() {
   return std::string((const char*)start, (size_t)(mCrt - start));
 }
 
+bool xmap_class::take_keyword(const char* word, bool line_end_ok) {
+  const size_t n = strlen(word);
+  const size_t left = (size_t)(mEnd - mCrt);
+  if (left < n || memcmp(mCrt, word, n) != 0) return false;
+  const bool ends = left == n || is_line_end(mCrt[n]);
+  if (!(left > n && is_blank(mCrt[n])) && !(line_end_ok && ends)) return false;
+  mCrt += n;
+  return true;
+}
+
 int xmap_class::check_file(int type, const int* versions, const char* keyword, std::string* rest) {
   if (type != 10000 && type != 10001)
     __DOVAVI_alert(0, "Bad check_file type!", crt_path, "", "", t_exit, "xmap", 12);
@@ -132,16 +144,7 @@ int xmap_class::check_file(int type, const int* versions, const char* keyword, s
 
   if (type == 10001 && keyword) {
     skip_blanks();
-    unsigned char* word_start = mCrt;
-    const char* k = keyword;
-    while (*k && mCrt < mEnd && *mCrt == (unsigned char)*k) {
-      mCrt++;
-      k++;
-    }
-    if (*k || !(mCrt >= mEnd || is_blank(*mCrt) || is_line_end(*mCrt))) {
-      mCrt = word_start;
-      return 0;
-    }
+    if (!take_keyword(keyword, true)) return 0;  // the cursor stays in front of the word
     skip_to_eol();
     skip_line_ends();
   }

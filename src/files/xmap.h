@@ -41,6 +41,10 @@ class xmap_class {
   int read_int();          // blanks, optional "-", optional "+", then digits up to a blank or line end
   std::string read_word(); // blanks, then everything up to the next blank or line end
   std::string read_rest_of_line();  // blanks, then everything up to the line end
+  // A keyword at the cursor, followed by a blank (or, with `line_end_ok`, by a line
+  // end or the end of the data): the cursor passes it and the result is true.
+  // Otherwise the cursor stays and the result is false.
+  bool take_keyword(const char* word, bool line_end_ok);
   bool at_end() const { return mCrt >= mEnd; }
 
  private:

@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "files/xmap.h"
 #include "installer/main.h"
@@ -26,16 +25,6 @@ void pick_weighted_server() {
   stg.sel_server = pick;
 }
 
-// A keyword at the cursor, followed by a blank or the line end.
-static bool take_keyword(xmap_class& m, const char* word) {
-  size_t n = strlen(word);
-  if ((size_t)(m.mEnd - m.mCrt) < n || memcmp(m.mCrt, word, n) != 0) return false;
-  if ((size_t)(m.mEnd - m.mCrt) > n && !xmap_class::is_blank(m.mCrt[n]) && !xmap_class::is_line_end(m.mCrt[n]))
-    return false;
-  m.mCrt += n;
-  return true;
-}
-
 // The rest of the next non-empty line (the cursor is at the end of a line).
 static std::string next_line(xmap_class& m) {
   m.skip_line_ends();
@@ -53,13 +42,13 @@ int read_server_list(const std::string& path) {
   while (true) {
     m.skip_line_ends();
     if (m.at_end()) break;
-    if (take_keyword(m, "BETA")) {
+    if (m.take_keyword("BETA", true)) {
       m.skip_to_eol();
-    } else if (take_keyword(m, "FINAL")) {
+    } else if (m.take_keyword("FINAL", true)) {
       install_name = m.read_rest_of_line();
-    } else if (take_keyword(m, "ENDOFLIST")) {
+    } else if (m.take_keyword("ENDOFLIST", true)) {
       break;
-    } else if (take_keyword(m, "SERVER")) {
+    } else if (m.take_keyword("SERVER", true)) {
       std::string host = m.read_rest_of_line();
       std::string folder = next_line(m);
       std::string desc = next_line(m);

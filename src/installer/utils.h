@@ -37,6 +37,14 @@ extern sim_info_struct sim_info;            // the directory of the release (dir
 extern int this_install_has_exes;           // 1 once a counted file is a program (directory reader)
 extern std::set<std::string> deleted_files; // folders emptied by deletions, ending with "/" (transfer)
 
+class xmap_class;
+// Reads the next FILE record of a directory file whose header has been checked,
+// following DIR lines into `prefix` and passing over any other line. Sets `v`
+// (numbers clamped, path = prefix + name) and `name`; false at the end of the data.
+bool next_directory_record(xmap_class& m, std::string& prefix, file_version_struct& v, std::string& name);
+// 1 for record names the installer drops ("900 red terrain", "Earth Orbit Textures").
+int directory_name_dropped(const std::string& name);
+
 // 1 when a version of os_type `os_type` is wanted for system `download_os`.
 int os_type_wanted(int os_type, int download_os);
 // The file's place on disk: dest_dir_path + the product path without its top folder.

@@ -32,13 +32,31 @@ std::string disk_path_of(const file_version_struct& v) {
 
 static int clamp_int(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-// A keyword at the cursor that is followed by at least one blank.
-static bool take_keyword(xmap_class& m, const char* word) {
-  size_t n = strlen(word);
-  if ((size_t)(m.mEnd - m.mCrt) <= n || memcmp(m.mCrt, word, n) != 0 || !xmap_class::is_blank(m.mCrt[n]))
-    return false;
-  m.mCrt += n;
-  return true;
+bool next_directory_record(xmap_class& m, std::string& prefix, file_version_struct& v, std::string& name) {
+  while (true) {
+    m.skip_line_ends();
+    if (m.at_end()) return false;
+    if (m.take_keyword("DIR", false)) {
+      prefix = m.read_rest_of_line();
+    } else if (m.take_keyword("FILE", false)) {
+      v = file_version_struct();
+      v.use_type = clamp_int(m.read_int(), 0, 4);
+      v.os_type = clamp_int(m.read_int(), 0, 6);
+      v.version_num = m.read_int();
+      v.down_size = (float)m.read_int();
+      v.disk_size = (float)m.read_int();
+      v.sig_want = m.read_word();
+      name = m.read_rest_of_line();
+      v.path = prefix + name;
+      return true;
+    } else {
+      m.skip_to_eol();
+    }
+  }
+}
+
+int directory_name_dropped(const std::string& name) {
+  return name.find("900 red terrain") != std::string::npos || name.find("Earth Orbit Textures") != std::string::npos;
 }
 
 void new_format(const std::string& path) {
@@ -72,28 +90,10 @@ int read_directory(const std::string& path, const std::string& title) {
   }
 
   const float total_bytes = (float)(m.mEnd - m.mBegin);
-  while (true) {
-    m.skip_line_ends();
-    if (m.at_end()) break;
-    if (take_keyword(m, "DIR")) {
-      prefix = m.read_rest_of_line();
-      continue;
-    }
-    if (!take_keyword(m, "FILE")) {
-      m.skip_to_eol();
-      continue;
-    }
-    file_version_struct v;
-    v.use_type = clamp_int(m.read_int(), 0, 4);
-    v.os_type = clamp_int(m.read_int(), 0, 6);
-    v.version_num = m.read_int();
-    v.down_size = (float)m.read_int();
-    v.disk_size = (float)m.read_int();
-    v.sig_want = m.read_word();
-    const std::string name = m.read_rest_of_line();
-
-    if (name.find("900 red terrain") == std::string::npos && name.find("Earth Orbit Textures") == std::string::npos) {
-      v.path = prefix + name;
+  file_version_struct v;
+  std::string name;
+  while (next_directory_record(m, prefix, v, name)) {
+    if (!directory_name_dropped(name)) {
       if (!have_previous || v.path != previous_path) sim_info.files.push_back(file_history_struct());
       previous_path = v.path;
       have_previous = true;

@@ -20,6 +20,7 @@
 #include "files/IO_UTILS.h"
 #include "files/xmap.h"
 #include "installer/dest.h"
+#include "installer/utils.h"
 #include "platform/plat_files.h"
 #include "publish/publish.h"
 
@@ -180,14 +181,6 @@ struct previous_release {
   std::map<std::string, previous_path> paths;  // by path below the top folder
 };
 
-static bool take_keyword(xmap_class& m, const char* word) {
-  const size_t n = strlen(word);
-  if ((size_t)(m.mEnd - m.mCrt) <= n || memcmp(m.mCrt, word, n) != 0 || !xmap_class::is_blank(m.mCrt[n]))
-    return false;
-  m.mCrt += n;
-  return true;
-}
-
 // Reads a directory text with the installer's reading rules. Paths are keyed
 // below their top folder: that is where a file lives on the user's disk, so a
 // product whose top folder was renamed keeps its histories.
@@ -197,33 +190,21 @@ static void read_directory_text(const std::string& text_path, const std::string&
   const int versions[] = {840, 900, 0};
   if (m.check_file(10001, versions, "INSTALLER", nullptr) == 0)
     throw publish_error(label + ": not a directory file (it must start with \"I\", 840 or 900, \"INSTALLER\")");
-  std::string prefix;
-  while (true) {
-    m.skip_line_ends();
-    if (m.at_end()) break;
-    if (take_keyword(m, "DIR")) {
-      prefix = m.read_rest_of_line();
-      continue;
-    }
-    if (!take_keyword(m, "FILE")) {
-      m.skip_to_eol();
-      continue;
-    }
+  std::string prefix, name;
+  file_version_struct v;
+  while (next_directory_record(m, prefix, v, name)) {
+    if (directory_name_dropped(name)) continue;  // the installer never sees these
     dir_record r;
-    r.use_type = std::clamp(m.read_int(), 0, 4);
-    r.os_type = std::clamp(m.read_int(), 0, 6);
-    r.version_num = m.read_int();
-    r.down_kb = (uint64_t)std::max(0, m.read_int());
-    r.disk_kb = (uint64_t)std::max(0, m.read_int());
-    r.sig = m.read_word();
-    const std::string name = m.read_rest_of_line();
-    if (name.find("900 red terrain") != std::string::npos || name.find("Earth Orbit Textures") != std::string::npos)
-      continue;  // the installer never sees these
-    const std::string path = prefix + name;
-    const size_t slash = path.find('/');
-    const std::string key = slash == std::string::npos ? path : path.substr(slash + 1);
+    r.use_type = v.use_type;
+    r.os_type = v.os_type;
+    r.version_num = v.version_num;
+    r.down_kb = (uint64_t)std::max(0.0f, v.down_size);
+    r.disk_kb = (uint64_t)std::max(0.0f, v.disk_size);
+    r.sig = v.sig_want;
+    const size_t slash = v.path.find('/');
+    const std::string key = slash == std::string::npos ? v.path : v.path.substr(slash + 1);
     previous_path& pp = prev.paths[key];
-    if (pp.versions.empty()) pp.product_path = path;
+    if (pp.versions.empty()) pp.product_path = v.path;
     pp.versions.push_back(r);
   }
 }
