@@ -20,20 +20,7 @@
 static bool engine_install(const std::string& server_list) {
   cmdline = UTL_cmdline();
   cmdline.parse(("--server_list=" + server_list).c_str());
-  while (stg.dir_scan != 3) {
-    xtim.xtim_update();
-    server_list_step();
-    engine_directory_download_step();
-    engine_directory_read_step();
-    if (app_done) return false;
-  }
-  engine_update_lines();
-  if (!engine_start_install()) return false;
-  while (stg.step == 1) {
-    xtim.xtim_update();
-    engine_transfer_slice(0.01);
-    engine_update_lines();
-  }
+  if (!fetch_release(600) || !run_install(nullptr, 3600)) return false;
   return stg.got_failed_install == 0;
 }
 

@@ -190,16 +190,6 @@ int opensave_getitems(const std::string& wrk_path, int, std::vector<std::string>
 
 static const size_t kHashChunk = 256 * 1024;
 
-static std::string hex_digest(const unsigned char digest[16]) {
-  static const char hex[] = "0123456789abcdef";
-  std::string sig(32, '0');
-  for (int k = 0; k < 16; k++) {
-    sig[2 * k] = hex[digest[k] >> 4];
-    sig[2 * k + 1] = hex[digest[k] & 15];
-  }
-  return sig;
-}
-
 int calc_file_md5(const std::string& inFileName, std::string& outSig) {
   // Read in large pieces rather than mapped: on Linux, setting up the page
   // tables of a mapping costs more than copying the pages out of the cache.
@@ -218,7 +208,7 @@ int calc_file_md5(const std::string& inFileName, std::string& outSig) {
   fclose(f);
   if (failed) return 20006;
   MD5Final(&ctx);
-  outSig = hex_digest(ctx.digest);
+  outSig = MD5_signature(ctx.digest);
   return 0;
 }
 
@@ -325,7 +315,7 @@ int unzip_file(void* archive, const std::string& inPath, const unz_file_info64& 
   out = nullptr;
   if (want_sig) {
     MD5Final(&ctx);
-    if (hex_digest(ctx.digest) != *want_sig) {
+    if (MD5_signature(ctx.digest) != *want_sig) {
       err = fail_at(1512, 20014);
       goto done;
     }

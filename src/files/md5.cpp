@@ -165,3 +165,13 @@ void MD5UpdateWide(MD5_CTX* ctx, const unsigned char* inBuf, unsigned long inLen
     inLenWide -= slice;
   }
 }
+
+std::string MD5_signature(const unsigned char digest[16]) {
+  static const char hex[] = "0123456789abcdef";
+  std::string sig(32, '0');
+  for (int k = 0; k < 16; k++) {
+    sig[2 * k] = hex[digest[k] >> 4];
+    sig[2 * k + 1] = hex[digest[k] & 15];
+  }
+  return sig;
+}

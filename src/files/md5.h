@@ -3,6 +3,7 @@
 // 16 digest bytes in `digest`.
 #pragma once
 #include <cstdint>
+#include <string>
 
 struct MD5_CTX {
   uint32_t i[2];             // number of bits hashed, low word first
@@ -17,3 +18,5 @@ void MD5Final(MD5_CTX* ctx);
 // Feeds a buffer of any 32-bit length in slices of at most 65,535 bytes; the
 // digest equals one update over the whole buffer.
 void MD5UpdateWide(MD5_CTX* ctx, const unsigned char* inBuf, unsigned long inLenWide);
+// The 16 digest bytes as a signature: 32 lower-case hexadecimal digits.
+std::string MD5_signature(const unsigned char digest[16]);

@@ -9,6 +9,7 @@
 #include "installer/main.h"
 #include "installer/pref.h"
 #include "installer/seams.h"
+#include "installer/serverlist.h"
 #include "installer/sub_wins.h"
 #include "installer/utils.h"
 #include "net/http.h"
@@ -101,6 +102,12 @@ void engine_directory_read_step() {
   if (stg.dir_scan == 1)
     stg.dir_scan = read_directory(app.dir_path,
                                   "Scanning directory text file to see if you already have Vantrel installed...");
+}
+
+void engine_fetch_step() {
+  server_list_step();
+  engine_directory_download_step();
+  engine_directory_read_step();
 }
 
 void engine_new_destination() {

@@ -47,6 +47,9 @@ double seconds_clock();
 void engine_directory_download_step();
 // Directory read: reads and examines the destination when the archive was unpacked.
 void engine_directory_read_step();
+// One frame's fetching work for a driver without a window: the server list, the
+// directory download and its read, in the window frame's order.
+void engine_fetch_step();
 // A new destination was chosen: the streams restart and the folder is examined again.
 void engine_new_destination();
 // 1 when the INSTALL button is live (enough space, not installing, directory read).

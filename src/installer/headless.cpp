@@ -275,9 +275,7 @@ int fetch_directory() {
   int last_reported = -2;
   while (true) {
     xtim.xtim_update();
-    server_list_step();
-    engine_directory_download_step();
-    engine_directory_read_step();
+    engine_fetch_step();
     if (app_done) return headless_failed;  // a refused server list or directory (new_format)
     if (stg.num_servers == 0) {
       fprintf(stderr, "vantrel-installer: I could not find any servers to get Vantrel from!\n");

@@ -46,32 +46,8 @@ class Install : public testing::Test {
     write_release(mirror_a.path(), "/m/", kName, files);
     write_release(mirror_b.path(), "/m/", kName, files);
   }
-  // Runs the frame steps until the directory is read (false after 60 s).
-  bool read_release() {
-    const double start = seconds_clock();
-    while (stg.dir_scan != 3) {
-      xtim.xtim_update();
-      server_list_step();
-      engine_directory_download_step();
-      engine_directory_read_step();
-      if (app_done || seconds_clock() - start > 60) return false;
-    }
-    engine_update_lines();
-    return true;
-  }
-  // Starts the install and runs it to its end; `each_slice` is called between slices.
-  bool install(std::function<void()> each_slice = nullptr) {
-    if (!engine_start_install()) return false;
-    const double start = seconds_clock();
-    while (stg.step == 1) {
-      xtim.xtim_update();
-      engine_transfer_slice(0.01);
-      engine_update_lines();
-      if (each_slice) each_slice();
-      if (seconds_clock() - start > 120) return false;
-    }
-    return true;
-  }
+  bool read_release() { return fetch_release(); }
+  bool install(std::function<void()> each_slice = nullptr) { return run_install(each_slice); }
   // The files of the destination (which a complete install may have renamed).
   std::map<std::string, std::string> files_on_disk() {
     std::map<std::string, std::string> t;

@@ -72,22 +72,7 @@ std::map<std::string, std::string> files_on_disk(const std::string& dest) {
 bool install_run(const std::string& dest, const std::string& temp, const std::string& list_host) {
   reset_engine(dest, temp);
   cmdline.parse(("--server_list=" + list_host).c_str());
-  double start = seconds_clock();
-  while (stg.dir_scan != 3) {
-    xtim.xtim_update();
-    server_list_step();
-    engine_directory_download_step();
-    engine_directory_read_step();
-    if (app_done || seconds_clock() - start > 60) return false;
-  }
-  if (!engine_start_install()) return false;
-  start = seconds_clock();
-  while (stg.step != 2) {
-    xtim.xtim_update();
-    engine_transfer_slice(0.01);
-    if (seconds_clock() - start > 120) return false;
-  }
-  return true;
+  return fetch_release() && run_install();
 }
 
 // The archives nginx sent (status 200), from its access log.

@@ -84,14 +84,36 @@ void reset_engine(const std::string& dest, const std::string& temp) {
   app.dir_path_path = temp;
 }
 
+bool fetch_release(double timeout) {
+  const double start = seconds_clock();
+  while (stg.dir_scan != 3) {
+    xtim.xtim_update();
+    engine_fetch_step();
+    if (app_done || seconds_clock() - start > timeout) return false;
+  }
+  engine_update_lines();
+  return true;
+}
+
+bool run_install(const std::function<void()>& each_slice, double timeout) {
+  if (!engine_start_install()) return false;
+  const double start = seconds_clock();
+  while (stg.step == 1) {
+    xtim.xtim_update();
+    engine_transfer_slice(0.01);
+    engine_update_lines();
+    if (each_slice) each_slice();
+    if (seconds_clock() - start > timeout) return false;
+  }
+  return true;
+}
+
 std::string md5_of(const std::string& bytes) {
   MD5_CTX ctx;
   MD5Init(&ctx);
   MD5UpdateWide(&ctx, (const unsigned char*)bytes.data(), (unsigned long)bytes.size());
   MD5Final(&ctx);
-  char hex[33];
-  for (int k = 0; k < 16; k++) snprintf(hex + 2 * k, 3, "%02x", ctx.digest[k]);
-  return hex;
+  return MD5_signature(ctx.digest);
 }
 
 static std::string kb(size_t bytes) { return std::to_string((bytes + 999) / 1000); }

@@ -1,6 +1,7 @@
 // Helpers for tests of the installer engine: recorded alerts, scripted prompt
 // answers, a clean engine state, and releases written as a mirror would hold them.
 #pragma once
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -25,6 +26,14 @@ extern std::vector<std::string> g_opened_urls;        // addresses go_to_URL was
 // licence (accepted) and the browser to the recorders, points temp_path at `temp`
 // and dest_dir_path at `dest`, and uses the system's real clock.
 void reset_engine(const std::string& dest, const std::string& temp);
+
+// Runs the engine's frames (clock, fetching steps) until the directory is read.
+// False after `timeout` seconds or when the run ended (a refused file).
+bool fetch_release(double timeout = 60);
+// Starts the install and runs its frames (clock, transfer slice, install lines) to
+// the end, calling `each_slice` between slices. False when it did not start or
+// did not end within `timeout` seconds.
+bool run_install(const std::function<void()>& each_slice = nullptr, double timeout = 120);
 
 // One product file of a test release.
 struct release_file {

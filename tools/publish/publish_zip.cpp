@@ -15,16 +15,6 @@
 
 static const size_t kChunk = 1 << 20;
 
-static std::string hex_of(const unsigned char* digest) {
-  static const char digits[] = "0123456789abcdef";
-  std::string s(32, '0');
-  for (int k = 0; k < 16; k++) {
-    s[2 * k] = digits[digest[k] >> 4];
-    s[2 * k + 1] = digits[digest[k] & 15];
-  }
-  return s;
-}
-
 file_fingerprint fingerprint_file(const std::string& path) {
   PLAT_mapping m;
   int open_ok = 0;
@@ -41,7 +31,7 @@ file_fingerprint fingerprint_file(const std::string& path) {
   }
   PLAT_unmap_file(m);
   MD5Final(&ctx);
-  fp.md5 = hex_of(ctx.digest);
+  fp.md5 = MD5_signature(ctx.digest);
   fp.crc = (uint32_t)crc;
   return fp;
 }
@@ -113,7 +103,7 @@ void zip_file_as_member(const std::string& src, const std::string& member, const
     problem = zip_path + ": writing the archive failed (is the disk full?)";
   if (problem.empty()) {
     MD5Final(&ctx);
-    if (hex_of(ctx.digest) != want_md5) problem = src + ": the file changed while it was being published";
+    if (MD5_signature(ctx.digest) != want_md5) problem = src + ": the file changed while it was being published";
   }
   if (!problem.empty()) {
     PLAT_delete_file(zip_path);
