@@ -195,6 +195,27 @@ TEST_F(Install, CorruptArchiveFailsTheInstallAndLosesNothing) {
   for (int s = 0; s < 4; s++) EXPECT_FALSE(file_exists(stream_archive_path(s))) << "no partial archives stay";
 }
 
+TEST_F(Install, QuittingMidInstallAbandonsTransfersAndLeavesNoDebris) {
+  start_mirrors(100000);  // 100 kB/s per connection: transfers are still running when the user quits
+  auto files = sample_release(6);
+  publish_both(files);
+  make_dirs(dest + "Airfoils");
+  write_file(dest + "Airfoils/.vantrel-partial-big.afl", "left by an extraction that was killed");
+  ASSERT_TRUE(read_release());
+  bool quit = false;
+  run_install([&] {
+    if (!quit && stg.crnt_file_rat > 0.05f) {
+      engine_quit();
+      quit = true;
+    }
+  });
+  ASSERT_TRUE(quit);
+  EXPECT_EQ(1, app_done);
+  for (int slot = 2; slot < 6; slot++) EXPECT_EQ(nullptr, http.down[slot]) << "slot " << slot << " is emptied";
+  for (int s = 0; s < 4; s++) EXPECT_FALSE(file_exists(stream_archive_path(s))) << "stream " << s;
+  EXPECT_FALSE(file_exists(dest + "Airfoils/.vantrel-partial-big.afl")) << "removed when the install started";
+}
+
 TEST_F(Install, StreamCountFollowsTheRateOrTheSetting) {
   start_mirrors();
   auto files = sample_release(5);
