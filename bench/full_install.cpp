@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_release.h"
 #include "bench_util.h"
 #include "installer/engine.h"
 #include "installer/main.h"
@@ -30,21 +31,8 @@ int main(int argc, char** argv) {
   const std::string dir = bench_dir() + "/vantrel-bench-install/";
   bench_run("rm -rf " + dir + " && mkdir -p " + dir + "mirror " + dir + "peer " + dir + "tmp", nullptr, nullptr);
 
-  // Sizes from a few kB to about 2.5 times the mean; half of each file compresses.
-  std::vector<release_file> release;
-  unsigned x = 7;
-  const long long mean = total / files;
   long long made = 0;
-  for (int i = 0; i < files; i++) {
-    long long size = (i == files - 1) ? total - made : (long long)(mean * (0.05 + 1.9 * ((x = x * 1103515245u + 12345u) >> 16 & 0xFFFF) / 65535.0));
-    if (size < 0) size = 0;
-    made += size;
-    std::string bytes = random_bytes((size_t)(size / 2), (unsigned)i) + std::string((size_t)(size - size / 2), 'a' + i % 26);
-    release_file f;
-    f.path = "Resources/folder " + std::to_string(i % 50) + "/file " + std::to_string(i) + ".dat";
-    f.bytes = bytes;
-    release.push_back(f);
-  }
+  const std::vector<release_file> release = bench_release_files(files, total, &made);
   const std::string name = "Bench 1.0";
   printf("full_install: publishing %d files, %.0f MB...\n", files, made / 1e6);
   fflush(stdout);

@@ -744,3 +744,35 @@ int BTN_enterstring(float x, float y, std::string* input, int dim_str,
   if (focused) OGLE_input = nullptr;  // the caller's string is only lent for the call
   return edited;
 }
+
+// ---- Scroll bar ----
+
+int BTN_scroll_bar(float x, float y, float w, float h, float* first, int rows, int visible, float area_x1,
+                   float area_x2) {
+  static int dragging_id = 0;
+  const int id = widget_id(x, y);
+  const float old = *first;
+  const float max_first = rows > visible ? (float)(rows - visible) : 0.0f;
+  if (max_first > 0 && mnw.menu_up == -1) {
+    if (mnw.mouse_wheel && in_box(area_x1, y, area_x2, y + h)) {
+      *first -= 3.0f * mnw.mouse_wheel;
+      mnw.mouse_wheel = 0;
+    }
+    if (mnw.mouse_clicked && in_box(x - 2, y, x + w + 2, y + h)) dragging_id = id;
+    if (dragging_id == id) {
+      if (!mnw.now_dragging && !mnw.mouse_clicked)
+        dragging_id = 0;
+      else
+        *first = (1.0f - (mnw.my - y) / h) * rows - visible * 0.5f;
+    }
+  }
+  if (*first > max_first) *first = max_first;
+  if (*first < 0) *first = 0;
+  if (max_first > 0) {
+    OGL_fillrect(35, 0.6f, x, y, w, h);
+    const float thumb_h = fmaxf(16.0f, h * visible / rows);
+    const float thumb_y = y + h - thumb_h - (h - thumb_h) * *first / max_first;
+    OGL_fillrect(36, 1.0f, x + 1, thumb_y, w - 2, thumb_h);
+  }
+  return *first != old;
+}

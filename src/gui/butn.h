@@ -149,3 +149,12 @@ int BTN_int_range(float x, float y, int* var, int dig, float lo, float hi,
 // extends), and printable characters edit. Returns 1 when the text was edited.
 int BTN_enterstring(float x, float y, std::string* input, int dim_str,
                     const std::string& input_label, float entry_dx, int auto_focus);
+
+// A vertical scroll bar with its track at (x, y), w x h, for a list of `rows`
+// rows of which `visible` show, starting at row *first (kept within 0..rows -
+// visible). The wheel over x area_x1..area_x2 (and the track's height) scrolls
+// three rows a notch; a press on the track moves the thumb there and drags it
+// while the button is held. Draws nothing when every row shows. Returns 1 when
+// *first changed.
+int BTN_scroll_bar(float x, float y, float w, float h, float* first, int rows, int visible, float area_x1,
+                   float area_x2);

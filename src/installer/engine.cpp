@@ -53,6 +53,10 @@ void installer_setup(const std::string& raw_cmdline) {
   dest_dir_path = default_dest_dir();
   xer << "dest_dir_path=" << dest_dir_path << "\n";
   get_OS_abs_path(3, temp_path);
+  stls.text[602] = "OK";
+  // The titles of the alert and of the modified-file prompt.
+  stls.text[600] = k_alert_box_title;
+  stls.text[601] = "Vantrel-System Question";
   install_name = no_install_name;
   stg.step = stg.got_404 = stg.got_failed_install = stg.sel_server = stg.dir_scan = 0;
   stg.num_servers = -1;

@@ -402,3 +402,18 @@ int http_class::net_abandon(int o) {
   down[o] = nullptr;
   return 1;
 }
+
+int http_class::net_wake_sockets(unsigned int* sockets, int* for_write, int max) {
+  int n = 0;
+  for (int o = 0; o < 6; o++) {
+    down_class* t = down[o];
+    if (!t) continue;
+    const int stat = t->GetStat();
+    if (stat == 0 || stat == 2 || stat == 3 || t->mFileErr != 0) return -1;
+    if (n >= max) continue;
+    sockets[n] = t->mSocket->mWinSocket;
+    for_write[n] = stat == 1 || stat == 4;
+    n++;
+  }
+  return n;
+}

@@ -108,6 +108,13 @@ class http_class {
   // new request. Returns 1 when a transfer was abandoned, 0 when the slot was
   // empty. A slot outside 0..5 ends the program like net_check.
   int net_abandon(int o);
+
+  // For an idle wait that should end as soon as a transfer can move: the sockets
+  // of the transfers in flight (at most `max`), with `for_write` 1 for one that
+  // is connecting or has request bytes to send, 0 for one waiting for data.
+  // Returns their count, or -1 when a transfer can move without waiting (its
+  // connection ended or failed).
+  int net_wake_sockets(unsigned int* sockets, int* for_write, int max);
 };
 
 extern http_class http;  // the download client; slots driven by the server list, directory and transfer code

@@ -99,6 +99,19 @@ void PLAT_beep();
 // queued. Returns 1 after it was shown, 0 when there is no display.
 int PLAT_message_box(const std::string& title, const std::string& text);
 
+// ---- Folder dialog ----
+
+// Opens the desktop's own folder dialog (zenity, else kdialog, whichever is
+// installed) titled `title` and showing `start_dir`, without waiting for it.
+// Returns a handle above 0, or 0 when neither is installed or it did not start.
+int PLAT_folder_dialog_start(const std::string& title, const std::string& start_dir);
+// Looks at an open dialog without waiting: 0 still open; 1 a folder was chosen
+// (*chosen holds its path as the dialog gave it, without a trailing line feed);
+// 2 cancelled or failed. After 1 or 2 the handle is gone.
+int PLAT_folder_dialog_poll(int handle, std::string* chosen);
+// Closes a dialog that is still open and forgets its handle.
+void PLAT_folder_dialog_cancel(int handle);
+
 // ---- Events ----
 
 // Hands every waiting event of every window to its handler. Returns how many.
@@ -106,6 +119,16 @@ int PLAT_pump_events();
 // Sleeps until an event is waiting or `ms` milliseconds have passed. Returns 1
 // when an event is waiting.
 int PLAT_wait_events(int ms);
+// A socket whose readiness also ends PLAT_wait_events_or_sockets: readable, or
+// writable when `for_write` is set (a connection being made, a request being sent).
+struct plat_wake_socket {
+  unsigned int socket;
+  int for_write;
+};
+// Sleeps until an event is waiting, one of the `count` sockets (at most 16) is
+// ready or has failed, or `ms` milliseconds have passed. Returns 1 when an event
+// or a socket is ready.
+int PLAT_wait_events_or_sockets(int ms, const plat_wake_socket* sockets, int count);
 
 // ---- OpenGL ----
 

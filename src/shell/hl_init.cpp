@@ -5,10 +5,13 @@
 
 #include "gui/butn.h"
 #include "gui/oglp.h"
+#include "installer/config.h"
+#include "installer/main.h"
 #include "installer/pref.h"
 #include "shell/HL_THREAD.h"
 #include "shell/OGL_extensions.h"
 #include "shell/PlatformUtils.h"
+#include "shell/folder_chooser.h"
 #include "shell/UTL_Debug.h"
 #include "shell/UTL_cmdline.h"
 #include "shell/hl_alert.h"
@@ -96,10 +99,36 @@ void DOVAVI_init(int argc, char** argv) {
   DOVAVI_hook_window();
   OGL_pix_specs(0);
   ogl_inited = 1;
+  g_app_update = APP_update;
+  g_app_handlemenu = APP_handlemenu;
+  g_folder_chooser = DOVAVI_folder_chooser;
   if (cmdline.has_option("--show_background")) show_background();
+  DOVAVI_show_init("Will init plugins.", nullptr);
+  DOVAVI_show_init("Starting application.", nullptr);
+}
+
+void DOVAVI_show_init(const std::string& message, const float* ratio) {
+  static int calls = 0;
+  if (!plot_init_lights) return;
+  float r = ratio ? *ratio : calls++ / 100.0f;
+  if (r < 0.02f) r = 0.02f;
+  if (r > 1.0f) r = 1.0f;
+  OGL_plot_back_col();
+  const float sx = mnw.extra_sx;
+  BTN_frame2(15, sx + 10, 31, 320, 200, "");
+  OGL_string(49, sx + 22, 210, product_web_site(), 300, 100, 0);
+  // The track's ends lie at x 8 and 1016; the filled part starts at the left end.
+  const float x1 = sx + 8, x2 = sx + 1016, fill = x1 + r * (x2 - x1);
+  BTN_frame1(4, (x1 + x2) * 0.5f, 15, x2 - x1, 0);
+  BTN_frame1(5, (x1 + fill) * 0.5f, 15, fill - x1, 0);
+  OGL_string(61, sx + 22, 60, message, 300, 100, 0);
+  OGL_sbuff();
 }
 
 void (*g_app_update)() = nullptr;
+int frame_input = 0;
+int frame_not_drawn = 0;
+double frame_present_seconds = 0;
 
 void DOVAVI_event_proc() {
   return_hit = 0;
@@ -110,14 +139,15 @@ void DOVAVI_event_proc() {
     win_started = 1;
     DOVAVI_startwind(mnw.top_win_now);
   }
-  // The installer's full-speed preference will set this to 0.
-  int wait_ticks = 1;
+  int wait_ticks = stg.use_max_cpu ? 0 : 1;
   if (mnw.top_win_now == 995) wait_ticks = 10;
-  const int handled = DOVAVI_pump_messages();
+  int handled = DOVAVI_pump_messages();
   if (!handled && wait_ticks > 0) {
     DOVAVI_wait_for_input(wait_ticks * 16);
-    DOVAVI_pump_messages();
+    handled = DOVAVI_pump_messages();
   }
+  frame_input = handled > 0;
+  frame_not_drawn = 0;
   if (mnw.top_win_now == 0) THREAD_check_exception(1);
   xtim.xtim_update();
   keys.run_repeat_keys();
@@ -127,12 +157,21 @@ void DOVAVI_event_proc() {
   if (!mnw.is_modal && g_app_update) g_app_update();
   mouse_help_per_wind(mnw.top_win_now);
   standard_gui();
-  OGL_sbuff();  // no movie recorder consumes frames in this program
+  // No movie recorder consumes frames in this program; a frame the installer
+  // step ran without drawing is not shown.
+  if (!frame_not_drawn) {
+    const double t0 = xtim_seconds();
+    OGL_sbuff();
+    frame_present_seconds = xtim_seconds() - t0;
+  }
   xtim.total_frames++;
 }
 
 void DOVAVI_finishup(int is_normal_exit) {
-  if (is_normal_exit && !cmdline.has_option("--fps_test")) pref.IO_set(11, 1);
+  if (is_normal_exit && !cmdline.has_option("--fps_test")) {
+    pref.IO_set(11, 1);
+    keys.keys_io(1);
+  }
   if (is_normal_exit) THREAD_shutdown();
   if (mnw.window[0]) {  // a headless run made no window
     DOVAVI_setres(0);

@@ -54,8 +54,9 @@ extern mnw_class mnw;  // window, display and mouse state (shell)
 // size, a name and a modal flag, opened with DOVAVI_startwind; mnw.top_win_now is
 // the current one. Windows of this program: -1 and 0 the whole screen (not
 // modal); 1 "EULA" 500 x 300, 2 "Prefs" 600 x 380, 995 (alert) 420 x 250 and 997
-// (modified-file prompt) 700 x 146, all modal; 995 and 997 are named by text
-// entries 600 and 601.
+// (modified-file prompt) 700 x 146, 996 (waiting for the desktop's folder
+// dialog) 460 x 130 and 998 (the drawn folder chooser) 600 x 440, all modal; 995
+// and 997 are named by text entries 600 and 601.
 
 struct item_struct {
   std::string item_name;  // "" free entry, "-..." separator, "=..." heading

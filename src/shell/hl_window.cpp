@@ -214,4 +214,12 @@ void IBM_handlewin(void* window, const plat_event& ev) {
 
 int DOVAVI_pump_messages() { return PLAT_pump_events(); }
 
-int DOVAVI_wait_for_input(int ms) { return PLAT_wait_events(ms); }
+int (*g_wake_sockets)(plat_wake_socket* out, int max) = nullptr;
+
+int DOVAVI_wait_for_input(int ms) {
+  if (!g_wake_sockets || mnw.is_modal) return PLAT_wait_events(ms);
+  plat_wake_socket sockets[16];
+  const int n = g_wake_sockets(sockets, 16);
+  if (n < 0) return 0;
+  return PLAT_wait_events_or_sockets(ms, sockets, n);
+}

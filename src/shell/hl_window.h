@@ -51,4 +51,11 @@ void IBM_handlewin(void* window, const plat_event& ev);
 // Hands every waiting window event to the window procedure. Returns how many.
 int DOVAVI_pump_messages();
 // Sleeps until input arrives or `ms` milliseconds pass. Returns 1 on input.
+// While the current window is not modal (the installer step runs each frame),
+// the sockets g_wake_sockets names end the wait too, and it does not wait at all
+// when g_wake_sockets returns -1.
 int DOVAVI_wait_for_input(int ms);
+// The transfers the frame would advance: fills at most `max` sockets to wake for
+// and returns their count, or -1 when work is waiting that needs no wait. Null
+// (input only) until the installer sets it.
+extern int (*g_wake_sockets)(plat_wake_socket* out, int max);

@@ -439,6 +439,24 @@ int PLAT_wait_events(int ms) {
   return XPending(d) > 0;
 }
 
+int PLAT_wait_events_or_sockets(int ms, const plat_wake_socket* sockets, int count) {
+  Display* d = dpy();
+  if (!d) return 0;
+  XFlush(d);
+  if (XPending(d)) return 1;
+  struct pollfd p[1 + 16];
+  if (count > 16) count = 16;
+  p[0] = {ConnectionNumber(d), POLLIN, 0};
+  for (int i = 0; i < count; i++)
+    p[1 + i] = {(int)sockets[i].socket, (short)(sockets[i].for_write ? POLLOUT : POLLIN), 0};
+  if (poll(p, (nfds_t)(1 + count), ms < 0 ? 0 : ms) <= 0) return 0;
+  // Errors and hang-ups show in revents whatever was asked for: the transfer has
+  // news either way.
+  for (int i = 1; i <= count; i++)
+    if (p[i].revents) return 1;
+  return XPending(d) > 0;
+}
+
 // ---- Pointer ----
 //
 // Hiding is an empty shape (X has no "hide the pointer" call); a hidden pointer
