@@ -14,6 +14,7 @@
 #include "installer/serverlist.h"
 #include "installer/sub_wins.h"
 #include "net/http.h"
+#include "shell/UTL_Debug.h"
 #include "shell/hl_alert.h"
 #include "shell/hl_init.h"
 #include "shell/hl_mnw.h"
@@ -93,6 +94,7 @@ static int app_frame() {
   engine_directory_download_step();
 
   // Destination field and button.
+  UTL_screen_trace("destination", dest_dir_path);
   BTN_frame1(9, 285, 89, 300, 0);
   OGL_string(45, 142, 86, fit_text_left(dest_dir_path, 286), 9999, 100, 0);
   const int field_clicked = mnw.mouse_clicked && mnw.mx >= 135 && mnw.mx <= 435 && mnw.my >= 79 && mnw.my <= 99;
@@ -133,12 +135,12 @@ static int app_frame() {
   int status_colour = 46;
   const std::string status = status_line(&status_colour);
   OGL_string(status_colour, text_x + 10, 615, status, 700, 100, 0);
-  screen_trace("status", status);
+  UTL_screen_trace("status", status);
 
   const int got_sel = engine_install_enabled();
   if (stg.step == 0) {
     if (interface_rect(450, 78, 640, 166, 83, 22, got_sel, got_sel ? 1 : 2) && got_sel) {
-      screen_trace("install", "started");
+      UTL_screen_trace("install", "started");
       engine_start_install();
       presented = 1;
     }
@@ -155,13 +157,15 @@ static int app_frame() {
   OGL_scissors(136, 33, 878, 38);
   for (int i = 0; i < 3; i++) {
     OGL_string(app.lines[i].colour, text_x, 58 - 10.0f * i, app.lines[i].text, 9999, 100, 0);
-    screen_trace("line" + std::to_string(i + 1), app.lines[i].text);
+    UTL_screen_trace("line" + std::to_string(i + 1), app.lines[i].text);
   }
   OGL_scissors_end();
   float empty_centre, empty_width, fill_centre, fill_width;
   progress_bar_geometry(&empty_centre, &empty_width, &fill_centre, &fill_width);
   BTN_frame1(4, empty_centre, 15, empty_width, 0);
   if (stg.step == 1 && app.totl_inst_rat > 0.02f) BTN_frame1(5, fill_centre, 15, fill_width, 0);
+  // A complete install keeps its bar full.
+  if (stg.step == 2 && next.dir_done && !stg.got_failed_install) BTN_frame1(5, empty_centre, 15, empty_width, 0);
 
   return presented || xtim.total_frames != frames_before;
 }

@@ -1,14 +1,12 @@
 // The installer's screens: sheet buttons and the icon, the licence and
 // preferences windows, the directory progress box, the modified-file prompt, and
-// the screen trace used by the tests.
+// the engine seams they fill.
 //
 // Sections: sheet buttons; text helpers; licence window; preferences window;
-// directory progress; modified-file prompt; seams and trace.
+// directory progress; modified-file prompt; seams.
 #include "installer/sub_wins.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <map>
 
 #include "gui/butn.h"
 #include "gui/colr.h"
@@ -129,7 +127,7 @@ int EULA_window() {
   const int visible = (int)((panel_h - 12) / line_dy);
   float first = 0;
   DOVAVI_startwind(1);
-  screen_trace("window", "licence");
+  UTL_screen_trace("window", "licence");
   while (mnw.top_win_now == 1 && !app_done) {
     OGL_plot_back_col();
     BTN_fillwin(1, 21);
@@ -138,9 +136,13 @@ int EULA_window() {
                    panel_x, panel_x + panel_w);
     OGL_scissors(panel_x + 2, panel_y + 2, panel_w - 4, panel_h - 4);
     const int top = (int)first;
-    for (int k = 0; k < visible && top + k < (int)lines.size(); k++)
-      OGL_string(top + k == 0 ? 40 : 43, panel_x + 10, panel_y + panel_h - 16 - k * line_dy,
-                 lines[(size_t)(top + k)], 9999, 100, 0);
+    for (int k = 0; k < visible && top + k < (int)lines.size(); k++) {
+      const float y = panel_y + panel_h - 16 - k * line_dy;
+      if (top + k == 0)  // the title, centred in the accent colour
+        OGL_string(41, panel_x + (panel_w - 14) * 0.5f, y, lines[0], 9999, 100, 1);
+      else
+        OGL_string(43, panel_x + 10, y, lines[(size_t)(top + k)], 9999, 100, 0);
+    }
     OGL_scissors_end();
     const bool at_end = top + visible >= (int)lines.size();
     OGL_string(46, 20, 17,
@@ -157,7 +159,7 @@ int EULA_window() {
     if (mnw.top_win_now == 1) DOVAVI_event_proc();
   }
   if (mnw.top_win_now == 1) DOVAVI_startwind(0);
-  screen_trace("window", agreed ? "licence accepted" : "licence declined");
+  UTL_screen_trace("window", agreed ? "licence accepted" : "licence declined");
   return agreed;
 }
 
@@ -175,7 +177,7 @@ static int proxy_port_value(const std::string& text) {
 
 void handle_prefs() {
   DOVAVI_startwind(2);
-  screen_trace("window", "preferences");
+  UTL_screen_trace("window", "preferences");
   while (mnw.top_win_now == 2 && !app_done) {
     OGL_plot_back_col();
     BTN_fillwin(1, 21);
@@ -220,7 +222,7 @@ void handle_prefs() {
     DOVAVI_event_proc();
   }
   if (mnw.top_win_now == 2) DOVAVI_startwind(0);
-  screen_trace("window", "main");
+  UTL_screen_trace("window", "main");
 }
 
 // ---------------------------------------------------------------------------
@@ -239,7 +241,7 @@ void window_dir_progress_bar(float d1, float d, float d2, int call_type, const s
                              const std::string& rel_path_exp) {
   const std::string line2 =
       call_type == 0 ? "Currently SCANNING the directory text file." : "Currently EXAMINING the hard disk.";
-  screen_trace("progress", line2);
+  UTL_screen_trace("progress", line2);
   draw_installer_background();
   const float tx = (mnw.x_res_now - 512) * 0.5f, ty = (mnw.y_res_now - 138) * 0.5f;
   const float r = dir_progress_fraction(d1, d, d2);
@@ -259,7 +261,7 @@ void window_dir_progress_bar(float d1, float d, float d2, int call_type, const s
 
 int window_select_alert(const std::string& dest_path_exp, int is_gone) {
   DOVAVI_startwind(997);
-  screen_trace("window", std::string(is_gone ? "prompt to delete " : "prompt to install ") + dest_path_exp);
+  UTL_screen_trace("window", std::string(is_gone ? "prompt to delete " : "prompt to install ") + dest_path_exp);
   int result = 3;
   while (mnw.top_win_now == 997 && !app_done) {
     const std::string stl_alert1 = is_gone ? "I am about to DELETE:" : "I am about to install:";
@@ -298,30 +300,16 @@ int window_select_alert(const std::string& dest_path_exp, int is_gone) {
     DOVAVI_event_proc();
   }
   if (mnw.top_win_now == 997) DOVAVI_startwind(0);
-  screen_trace("window", "prompt answered " + std::to_string(result));
+  UTL_screen_trace("window", "prompt answered " + std::to_string(result));
   return result;
 }
 
 // ---------------------------------------------------------------------------
-// Seams and trace
+// Seams
 // ---------------------------------------------------------------------------
 
 void sub_wins_use_window() {
   handle_EULA = EULA_window;
   select_alert = window_select_alert;
   dir_progress_bar = window_dir_progress_bar;
-}
-
-void screen_trace(const std::string& what, const std::string& text) {
-  static int enabled = -1;
-  if (enabled < 0) enabled = cmdline.has_option("--trace_screen") ? 1 : 0;
-  if (!enabled) return;
-  static std::map<std::string, std::string> shown;
-  auto it = shown.find(what);
-  if (it != shown.end() && it->second == text) return;
-  shown[what] = text;
-  printf("screen %s: %s\n", what.c_str(), text.c_str());
-  fflush(stdout);
-  xer << "screen " << what << ": " << text << "\n";
-  xer.flush();
 }

@@ -52,8 +52,3 @@ std::string fit_text_left(const std::string& text, float width);
 // paragraphs at line feeds, lines between words (a word wider than the line is
 // cut). An empty line stands for each blank line.
 std::vector<std::string> wrap_text_lines(const std::string& text, float width);
-
-// "--trace_screen" (a test seam): when what is shown under `what` changes
-// ("status", "line1", "window", ...), writes "screen <what>: <text>" to
-// standard output and the log, both flushed. Does nothing without the option.
-void screen_trace(const std::string& what, const std::string& text);

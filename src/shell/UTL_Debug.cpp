@@ -3,11 +3,14 @@
 #include "shell/UTL_Debug.h"
 
 #include <cstdarg>
+#include <cstdio>
+#include <map>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
+#include "shell/UTL_cmdline.h"
 #include "shell/hl_structs.h"
 
 std::ofstream xer;
@@ -235,4 +238,18 @@ void UTL_dump_stack(FILE* fi, stack_frame* stack_ptr, void* caller) {
 void UTL_dump_stack_fd(int fd, stack_frame* stack_ptr, void* caller) {
   if (!stack_ptr) stack_ptr = (stack_frame*)__builtin_frame_address(0);
   dump_stack(report_out{nullptr, fd}, stack_ptr, caller, 0, 0);
+}
+
+void UTL_screen_trace(const std::string& what, const std::string& text) {
+  static int enabled = -1;
+  if (enabled < 0) enabled = cmdline.has_option("--trace_screen") ? 1 : 0;
+  if (!enabled) return;
+  static std::map<std::string, std::string> shown;
+  auto it = shown.find(what);
+  if (it != shown.end() && it->second == text) return;
+  shown[what] = text;
+  printf("screen %s: %s\n", what.c_str(), text.c_str());
+  fflush(stdout);
+  xer << "screen " << what << ": " << text << "\n";
+  xer.flush();
 }

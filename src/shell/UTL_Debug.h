@@ -76,3 +76,9 @@ void UTL_get_debug_symbol(void* address, symbol_info* out_info);
 // 0 when the range is not readable (safe_for_read set) or not writable
 // (safe_for_write set), else 1. Never faults.
 int UTL_valid_memory(void* address, unsigned length, int safe_for_read, int safe_for_write);
+
+// "--trace_screen", a seam for tests that drive the window from outside: when
+// what the screen shows under `what` ("status", "line1", "window", ...) changes,
+// writes "screen <what>: <text>" to standard output and to the log, both
+// flushed. Does nothing without the option.
+void UTL_screen_trace(const std::string& what, const std::string& text);

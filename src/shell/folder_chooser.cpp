@@ -12,6 +12,7 @@
 #include "platform/plat_files.h"
 #include "platform/plat_window.h"
 #include "shell/PlatformUtils.h"
+#include "shell/UTL_Debug.h"
 #include "shell/UTL_cmdline.h"
 #include "shell/hl_init.h"
 #include "shell/hl_mnw.h"
@@ -35,6 +36,7 @@ int desktop_dialog(const char* prompt, const char* default_dir, std::string* cho
   const int handle = PLAT_folder_dialog_start(prompt ? prompt : "", default_dir ? default_dir : "");
   if (!handle) return -1;
   DOVAVI_startwind(k_wait_window);
+  UTL_screen_trace("window", "folder dialog");
   int result = 0;
   while (mnw.top_win_now == k_wait_window) {
     std::string path;
@@ -66,6 +68,7 @@ class own_chooser {
   std::string listed;                // the folder the list shows, ending with "/"
   std::vector<std::string> folders;  // its child folders
   float scroll = 0;                  // first row shown
+  int field_auto_focus = 1;          // the path field takes the focus until a row was opened
 
   void list(const std::string& folder) {
     listed = folder;
@@ -104,6 +107,9 @@ class own_chooser {
     }
     typed = target;
     list(target);
+    // A click in the field puts the caret where the user wants to type on.
+    field_auto_focus = 0;
+    BTN_unfocus_any();
   }
 
   // The folder list in the panel (x, y, w, h); a click opens a row.
@@ -151,22 +157,29 @@ std::string folder_chooser_listed_folder(const std::string& typed) {
   return path_default_root();
 }
 
+static int own_chooser_window(const char* prompt, const char* default_dir, std::string* chosen);
+
 int DOVAVI_folder_chooser(const char* prompt, const char* default_dir, std::string* chosen) {
-  if (!cmdline.has_option("--own_folder_chooser")) {
-    const int r = desktop_dialog(prompt, default_dir, chosen);
-    if (r >= 0) return r;
-  }
+  int r = -1;
+  if (!cmdline.has_option("--own_folder_chooser")) r = desktop_dialog(prompt, default_dir, chosen);
+  if (r < 0) r = own_chooser_window(prompt, default_dir, chosen);
+  UTL_screen_trace("window", r ? "folder chosen " + *chosen : "folder cancelled");
+  return r;
+}
+
+static int own_chooser_window(const char* prompt, const char* default_dir, std::string* chosen) {
   own_chooser c;
   c.typed = default_dir && *default_dir ? default_dir : path_default_root();
   c.list(folder_chooser_listed_folder(c.typed));
   DOVAVI_startwind(k_chooser_window);
+  UTL_screen_trace("window", "folder chooser");
   int result = 0;
   while (mnw.top_win_now == k_chooser_window && !app_done) {
     OGL_plot_back_col();
     BTN_fillwin(1, 21);
     const float w = mnw.win_dx, h = mnw.win_dy;
     OGL_string(43, 20, h - 45, prompt ? prompt : "", w - 40, 100, 0);
-    if (BTN_enterstring(70, h - 90, &c.typed, 511, "-Folder:", w - 90, 1)) {
+    if (BTN_enterstring(70, h - 90, &c.typed, 511, "-Folder:", w - 90, c.field_auto_focus)) {
       const std::string folder = folder_chooser_listed_folder(c.typed);
       if (folder != c.listed) c.list(folder);
     }

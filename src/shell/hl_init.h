@@ -23,7 +23,9 @@ int UTL_rand15();
 // errors forwarded from worker threads while window 0 is current, advances the
 // clock and the key repeats, resets the cursor wish, runs the menu roll-over,
 // opens a new focus ring, runs the installer step (g_app_update) unless the window
-// is modal, draws the mouse help and the open menu, swaps and counts the frame.
+// is modal, draws the mouse help and the open menu, swaps (unless the installer
+// step set frame_not_drawn) and counts the frame. The idle wait lasts no time
+// with stg.use_max_cpu, and ends early for a transfer (DOVAVI_wait_for_input).
 // Re-entrant: modal loops (the alert) call it from inside a frame.
 void DOVAVI_event_proc();
 // The installer's per-frame step (APP_update); null until the installer sets it.
