@@ -8,15 +8,20 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 
-# The installer's window program is not there yet: every run is --headless.
-# Once it is, this becomes: USE_WINDOW=$([ -n "${DISPLAY:-}" ] && echo 1 || echo 0)
-USE_WINDOW=0
+# The installer opens its window when a display can be used; without one (or
+# with VANTREL_DEMO_HEADLESS=1) it runs --headless in the terminal.
+USE_WINDOW=$([ -n "${DISPLAY:-}" ] && [ -z "${VANTREL_DEMO_HEADLESS:-}" ] && echo 1 || echo 0)
 
 say() { printf '\n== %s\n' "$*"; }
 start=$(date +%s)
 
 say "Setting up and building (scripts/setup.sh)"
 bash scripts/setup.sh
+# A display that cannot be opened (an ssh session without X forwarding) counts as none.
+if [ "$USE_WINDOW" = 1 ] && ! xdpyinfo >/dev/null 2>&1; then
+  echo "The display $DISPLAY cannot be opened: the installer runs in the terminal (--headless)."
+  USE_WINDOW=0
+fi
 INSTALLER=$ROOT/build/vantrel-installer
 PUBLISH=$ROOT/build/vantrel-publish
 
@@ -209,14 +214,18 @@ echo "$server serves $MIRROR at http://127.0.0.1:$PORT/ (process $SERVER_PID)"
 # ---------------------------------------------------------------------------
 
 server_list() {  # RELEASE NAME: what /serverlist.txt offers
-  "$PUBLISH" serverlist --final "$1" --server "127.0.0.1:$PORT" /mirror/ "This machine's demo mirror" \
+  "$PUBLISH" serverlist --final "$1" --server "127.0.0.1:$PORT" /mirror/ "Local demo mirror" \
     --out "$MIRROR/serverlist.txt"
 }
 
 run_installer() {
   # The preferences file and the installer's temporary files stay in the demo's folder.
   if [ "$USE_WINDOW" = 1 ]; then
-    XDG_CONFIG_HOME=$WORK/config TMPDIR=$WORK/tmp "$INSTALLER" --server_list="127.0.0.1:$PORT" "$DEST"
+    echo "The installer window opens. In it: click INSTALL, then ACCEPT (below the licence);"
+    echo "when it says INSTALLATION COMPLETE!, click QUIT. The demo goes on after that."
+    # VANTREL_DEMO_ARGS: more options for the window (--trace_screen lets a script follow it).
+    XDG_CONFIG_HOME=$WORK/config TMPDIR=$WORK/tmp "$INSTALLER" --server_list="127.0.0.1:$PORT" \
+      ${VANTREL_DEMO_ARGS:-} "$DEST"
   else
     XDG_CONFIG_HOME=$WORK/config TMPDIR=$WORK/tmp "$INSTALLER" --headless --server_list="127.0.0.1:$PORT" \
       --accept_licence --modified=keep "$DEST"
@@ -261,6 +270,7 @@ if (cd "$DEST" && md5sum -c --quiet "$WORK/expected.md5") && diff "$WORK/expecte
   echo "files for other systems were left out, the files $NAME2 no longer has were deleted."
 else
   echo "demo: the destination differs from $NAME2:" >&2
+  [ "$USE_WINDOW" = 1 ] && echo "(Was each install started with INSTALL and ACCEPT, and left only at INSTALLATION COMPLETE!?)" >&2
   diff "$WORK/expected.txt" "$WORK/installed.txt" >&2 || true
   exit 1
 fi
