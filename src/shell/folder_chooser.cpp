@@ -169,8 +169,10 @@ int DOVAVI_folder_chooser(const char* prompt, const char* default_dir, std::stri
 
 static int own_chooser_window(const char* prompt, const char* default_dir, std::string* chosen) {
   own_chooser c;
-  c.typed = default_dir && *default_dir ? default_dir : path_default_root();
-  c.list(folder_chooser_listed_folder(c.typed));
+  // A default that does not exist yet (a first install) starts at its nearest
+  // existing parent, which is what the user is choosing among.
+  c.typed = folder_chooser_listed_folder(default_dir && *default_dir ? default_dir : path_default_root());
+  c.list(c.typed);
   DOVAVI_startwind(k_chooser_window);
   UTL_screen_trace("window", "folder chooser");
   int result = 0;

@@ -5,8 +5,8 @@
 #pragma once
 #include <string>
 
-// Asks the user for a folder, starting at `default_dir` (or its nearest existing
-// parent). The desktop dialog (zenity or kdialog) is used when installed and the
+// Asks the user for a folder, starting at `default_dir` (the drawn chooser at
+// its nearest existing parent when it does not exist). The desktop dialog (zenity or kdialog) is used when installed and the
 // option "--own_folder_chooser" is absent; while it is open the window shows a
 // note with a Cancel button (window 996). Otherwise window 998 offers a path
 // field, the list of the folder's parent and child folders (a click opens one,
