@@ -1,7 +1,14 @@
-// The log header's lines and their order, and a whole normal run of the program:
-// its log starts with the header and ends with the thread pool's stop line.
+// The log header's lines and their order, and a whole normal run of the program
+// (its window opened and closed): its log starts with the header and ends with
+// the thread pool's stop line.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -10,6 +17,9 @@
 #include "platform/plat_debug.h"
 #include "shell/UTL_Debug.h"
 #include "support/fs_helpers.h"
+#include "support/x11_helpers.h"
+
+extern char** environ;
 
 static std::vector<std::string> lines_of(const std::string& s) {
   std::vector<std::string> out;
@@ -58,7 +68,34 @@ TEST(NormalRun, LogStartsWithTheHeaderAndEndsWithTheThreadStop) {
   TempDir d;
   ASSERT_EQ(0, run_command("cp " + shell_quote(std::string(VANTREL_BUILD_DIR) + "/vantrel-installer") + " " +
                            shell_quote(d.path())));
-  ASSERT_EQ(0, run_command("cd " + shell_quote(d.path()) + " && ./vantrel-installer --no_vbos"));
+  // The window runs until it is closed, as by the window manager.
+  make_dirs(d / "home/tmp");
+  const std::string program = d / "vantrel-installer", home = "HOME=" + d / "home",
+                    config = "XDG_CONFIG_HOME=" + d / "home/config", temp = "TMPDIR=" + d / "home/tmp";
+  std::vector<const char*> envp;
+  for (char** e = environ; *e; e++)
+    if (strncmp(*e, "HOME=", 5) && strncmp(*e, "XDG_CONFIG_HOME=", 16) && strncmp(*e, "TMPDIR=", 7)) envp.push_back(*e);
+  for (const std::string* v : {&home, &config, &temp}) envp.push_back(v->c_str());
+  envp.push_back(nullptr);
+  const char* argv[] = {program.c_str(), "--no_vbos", "--server_list=127.0.0.1:9", nullptr};
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addchdir_np(&fa, d.path().c_str());
+  pid_t pid;
+  ASSERT_EQ(0, posix_spawn(&pid, program.c_str(), &fa, nullptr, (char* const*)argv, (char* const*)envp.data()));
+  posix_spawn_file_actions_destroy(&fa);
+  unsigned long win = 0;
+  for (int i = 0; i < 200 && !win; i++, usleep(50 * 1000)) win = x11_find_window("Vantrel-System", pid);
+  if (win) x11_send_close(win);
+  int status = -1;
+  for (int i = 0; i < 400; i++, usleep(50 * 1000))
+    if (waitpid(pid, &status, WNOHANG) == pid) break;
+  if (!win || status == -1) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+  }
+  ASSERT_NE(0u, win) << "the program's window did not appear";
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   std::string log = read_file(d / "Log.txt");
   EXPECT_EQ(0u, log.find("log.txt for Vantrel 9.00 Beta-17 Installer 90017 compiled on ")) << log;
   // The options, then the graphics (window, capabilities), then the worker threads.
