@@ -4,8 +4,11 @@
 // driven with xdotool as a user would (INSTALL, ACCEPT, QUIT), both with the
 // default preferences. Timed from the start of the transfer (after the licence
 // and the plan) to "INSTALLATION COMPLETE!", as each program reports it on its
-// standard output; best of three rounds each. The ratio is headless / window, so
-// 1.0 means the window costs nothing; the target is at least 1 / 1.2 = 0.833.
+// standard output; best of five rounds each (the machine is shared: the rounds
+// alternate, and the median of the rounds' ratios is printed too). The ratio is
+// headless / window, so 1.0 means the window costs nothing; the target is at
+// least 1 / 1.2 = 0.833.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -114,7 +117,8 @@ int main(int argc, char** argv) {
   }
 
   double best_headless = 1e9, best_window = 1e9;
-  for (int round = 0; round < 3; round++) {
+  std::vector<double> ratios;
+  for (int round = 0; round < 5; round++) {
     const std::string dest = g_dir + "dest/Vantrel/";
     bench_run("rm -rf " + g_dir + "dest && sync", nullptr, nullptr);
     const double h = headless_install(program, server.host(), dest);
@@ -126,11 +130,14 @@ int main(int argc, char** argv) {
     }
     printf("window_vs_headless: round %d: headless %.2f s, window %.2f s\n", round + 1, h, w);
     fflush(stdout);
+    ratios.push_back(w / h);
     best_headless = std::min(best_headless, h);
     best_window = std::min(best_window, w);
   }
-  printf("window_vs_headless: %d files, %.0f MB: headless %.2f s, window %.2f s (%.2f times)\n", files, made / 1e6,
-         best_headless, best_window, best_window / best_headless);
+  std::sort(ratios.begin(), ratios.end());
+  printf("window_vs_headless: %d files, %.0f MB: headless %.2f s, window %.2f s (%.2f times; median of the rounds "
+         "%.2f times)\n",
+         files, made / 1e6, best_headless, best_window, best_window / best_headless, ratios[ratios.size() / 2]);
   // ours = the window, peer = the headless mode; as costs, ratio = peer / ours.
   bench_print("window_vs_headless_install_seconds", best_window, best_headless, "s", false);
   bench_run("rm -rf " + g_dir, nullptr, nullptr);
