@@ -32,19 +32,15 @@ int main(int argc, char** argv) {
   bench_run("rm -rf " + dir + " && mkdir -p " + dir + "mirror " + dir + "peer " + dir + "tmp", nullptr, nullptr);
 
   long long made = 0;
-  const std::vector<release_file> release = bench_release_files(files, total, &made);
-  const std::string name = "Bench 1.0";
-  printf("full_install: publishing %d files, %.0f MB...\n", files, made / 1e6);
-  fflush(stdout);
-  write_release(dir + "mirror/", "/m/", name, release);
+  const std::vector<release_file> release = bench_publish_release("full_install", dir + "mirror/", files, total, &made);
   NginxServer server(dir + "mirror/");
   if (!server.ok()) return 1;
-  write_file(dir + "mirror/serverlist.txt", server_list_text(name, {{server.host(), "/m/", "Loopback"}}));
+  bench_list_server(dir + "mirror/", server.host());
 
   // The peer: aria2c with four connections, then unzip of every archive in place.
   std::string urls;
   for (const release_file& f : release) {
-    std::string url_path = "/m/" + name + "/Vantrel/" + f.path + ".zip";
+    std::string url_path = "/m/" + std::string(bench_release_name) + "/Vantrel/" + f.path + ".zip";
     std::string escaped;
     for (char c : url_path) escaped += c == ' ' ? std::string("%20") : std::string(1, c);
     urls += "http://" + server.host() + escaped + "\n  dir=" + dir + "peer/" +

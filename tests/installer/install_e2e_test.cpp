@@ -35,9 +35,9 @@ class Install : public testing::Test {
     ASSERT_TRUE(list_server->ok());
     cmdline.parse(("--server_list=" + list_server->host()).c_str());
   }
-  void start_mirrors(long rate_a = 0) {
+  void start_mirrors(long rate_a = 0, long rate_b = 0) {
     a = std::make_unique<NginxServer>(mirror_a.path(), rate_a);
-    b = std::make_unique<NginxServer>(mirror_b.path());
+    b = std::make_unique<NginxServer>(mirror_b.path(), rate_b);
     ASSERT_TRUE(a->ok() && b->ok());
     write_file(list_root / "serverlist.txt", server_list_text(kName, {{a->host(), "/m/", "Mirror A"},
                                                                        {b->host(), "/m/", "Mirror B"}}));
@@ -196,7 +196,9 @@ TEST_F(Install, CorruptArchiveFailsTheInstallAndLosesNothing) {
 }
 
 TEST_F(Install, QuittingMidInstallAbandonsTransfersAndLeavesNoDebris) {
-  start_mirrors(100000);  // 100 kB/s per connection: transfers are still running when the user quits
+  // 100 kB/s per connection on either mirror the install picks: transfers are
+  // still running when the user quits.
+  start_mirrors(100000, 100000);
   auto files = sample_release(6);
   publish_both(files);
   make_dirs(dest + "Airfoils");
