@@ -70,8 +70,11 @@ int main(int argc, char** argv) {
     snprintf(line, sizeof line, "extern const unsigned char %s[%zu];\n", images[i].symbol,
              images[i].bytes);
     header += line;
+    // Back to .text rather than .previous, which only ELF assemblers know: the
+    // file holds nothing but these statements, and the Windows build's COFF has no
+    // section stack.
     source += "__asm__(\".section .rodata\\n.balign 16\\n.globl " + std::string(images[i].symbol) +
-              "\\n" + images[i].symbol + ":\\n.incbin \\\"" + file + "\\\"\\n.previous\\n\");\n";
+              "\\n" + images[i].symbol + ":\\n.incbin \\\"" + file + "\\\"\\n.text\\n\");\n";
   }
   header += "#ifdef __cplusplus\n}\n#endif\n";
   write_text(out + "/ins_texes_data.h", header);

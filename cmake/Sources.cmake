@@ -2,6 +2,9 @@
 # file needs no edit here; the platform layer takes the backends of this system.
 set(VANTREL_MODULES shell installer net files gui textures)
 set(VANTREL_BACKENDS posix x11)
+if(WIN32)
+  set(VANTREL_BACKENDS win32)
+endif()
 
 set(core_sources)
 foreach(dir IN LISTS VANTREL_MODULES)
@@ -14,6 +17,8 @@ foreach(dir IN LISTS VANTREL_BACKENDS)
        ${CMAKE_SOURCE_DIR}/src/platform/${dir}/*.cpp)
   list(APPEND core_sources ${found})
 endforeach()
+# The Windows program's entry point is not part of the library.
+list(FILTER core_sources EXCLUDE REGEX "/platform/win32/entry/")
 file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/*.cpp)
 list(APPEND core_sources ${found})
 
@@ -27,6 +32,17 @@ target_compile_definitions(vantrel_core PUBLIC
   VANTREL_SERVER_LIST_HOST="${VANTREL_SERVER_LIST_HOST}"
   VANTREL_STORE_URL="${VANTREL_STORE_URL}"
   VANTREL_WEB_SITE="${VANTREL_WEB_SITE}")
+if(WIN32)
+  # Win32, WGL and Winsock; a GUI program with its own entry point.
+  target_link_libraries(vantrel_core PUBLIC vantrel_minizip ZLIB::ZLIB Threads::Threads
+    opengl32 gdi32 user32 ws2_32 psapi shell32 ole32 advapi32)
+  add_executable(vantrel-installer WIN32 ${CMAKE_SOURCE_DIR}/src/platform/win32/entry/vantrel_installer.cpp)
+  target_link_libraries(vantrel-installer PRIVATE vantrel_core)
+  # The entry point lives in the library; the start-up code's call comes too late
+  # in the link to fetch it.
+  target_link_options(vantrel-installer PRIVATE -Wl,--undefined=WinMain)
+  return()
+endif()
 target_link_libraries(vantrel_core PUBLIC PkgConfig::MINIZIP ZLIB::ZLIB Threads::Threads ${CMAKE_DL_LIBS})
 # The window and its drawing: Xlib, XRandR and GLX (Mesa).
 find_package(X11 REQUIRED)

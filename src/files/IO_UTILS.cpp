@@ -13,6 +13,7 @@
 #include <unzip.h>
 
 #include "files/md5.h"
+#include "files/xmap.h"
 #include "platform/plat_files.h"
 #include "shell/UTL_Debug.h"
 #include "shell/hl_alert.h"
@@ -191,6 +192,20 @@ int opensave_getitems(const std::string& wrk_path, int, std::vector<std::string>
 static const size_t kHashChunk = 256 * 1024;
 
 int calc_file_md5(const std::string& inFileName, std::string& outSig) {
+  if (PLAT_hash_from_mapping()) {
+    xmap_class m(inFileName);
+    if (!m.mBegin || m.mEnd == m.mBegin) return 20006;  // missing, unreadable or empty
+    MD5_CTX ctx;
+    MD5Init(&ctx);
+    for (const unsigned char* p = m.mBegin; p < m.mEnd;) {
+      const size_t n = (size_t)(m.mEnd - p) < kHashChunk ? (size_t)(m.mEnd - p) : kHashChunk;
+      MD5UpdateWide(&ctx, (unsigned char*)p, (unsigned long)n);
+      p += n;
+    }
+    MD5Final(&ctx);
+    outSig = hex_digest(ctx.digest);
+    return 0;
+  }
   // Read in large pieces rather than mapped: on Linux, setting up the page
   // tables of a mapping costs more than copying the pages out of the cache.
   FILE* f = fopen((app_path + inFileName).c_str(), "rb");

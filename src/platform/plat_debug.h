@@ -21,12 +21,20 @@ struct PLAT_crash_info {
   // point back to the first one in the program's own code (outside[0] is the
   // instruction), and resume_* give that frame's return address and frame
   // pointer. outside_count is 0 when the crash is in the program's own code.
-  void* outside[16];
+  void* outside[100];
   int outside_count;
   void* resume_instruction;
   void* resume_frame_pointer;
 };
 typedef void (*PLAT_crash_handler)(const PLAT_crash_info* info);
+
+// The crash report's file, written without allocating (crash-safe): opened for
+// appending (created when missing); -1 when it cannot be opened.
+intptr_t PLAT_report_open_append(const char* path);
+// The standard error stream as such a file.
+intptr_t PLAT_report_stderr();
+void PLAT_report_write(intptr_t file, const char* data, size_t length);
+void PLAT_report_close(intptr_t file);
 
 // Installs `handler` for the fatal signals (segmentation fault, bus error,
 // arithmetic error, illegal instruction, abort), run on an alternate stack. When it
@@ -63,10 +71,11 @@ int PLAT_demangle(const char* mangled, char* out, size_t cap);
 
 // The machine, for the log header.
 struct PLAT_os_version {
-  std::string name;      // "Linux"
+  std::string name;      // "Linux", "Windows"
   unsigned major = 0, minor = 0, build = 0;  // from the release number
-  std::string platform;  // the machine's architecture, e.g. "x86_64"
-  std::string detail;    // the full release and version texts
+  std::string platform;  // the machine's architecture, e.g. "x86_64" (Windows: the platform id, "2")
+  std::string cpu_type;  // the processor type: the architecture again (Windows: the type number, "8664")
+  std::string detail;    // the full release and version texts (Windows: the service pack)
 };
 void PLAT_get_os_version(PLAT_os_version* out);
 struct PLAT_cpu {

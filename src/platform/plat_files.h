@@ -66,3 +66,8 @@ void PLAT_unmap_file(PLAT_mapping& m);
 std::string PLAT_error_text(int code);
 // The last error of the calling thread as a system code (errno on POSIX).
 int PLAT_last_error();
+
+// 1 when a file's signature is best computed from a mapping of the whole file
+// (Windows), 0 when reading it in large pieces is faster (Linux, where setting up
+// the page tables of a large mapping costs more than copying from the cache).
+int PLAT_hash_from_mapping();

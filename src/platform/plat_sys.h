@@ -10,7 +10,10 @@ std::string PLAT_program_file();
 // Returns 0 when the request could be made.
 int PLAT_open_url(const std::string& url);
 
-// Standard folders, each ending with "/", or "" when the system cannot say.
+// Standard folders, each ending with a separator, or "" when the system cannot
+// say. In the system's own form (on Windows "C:\Users\x\Desktop/" or the
+// temporary folder "C:\Users\x\Temp\"); set_path_to_right_dirchars makes them
+// the program's.
 std::string PLAT_desktop_folder();   // the user's desktop
 std::string PLAT_apps_folder();      // where this user installs applications
 std::string PLAT_temp_folder();      // the temporary folder
@@ -22,7 +25,8 @@ int PLAT_install_at_drive_root();
 // Bytes available to this user on the file system holding `path`; 0 on success.
 int PLAT_free_space(const std::string& path, unsigned long long* bytes);
 
-// Roots of mounted optical and removable media, each ending with "/".
+// Roots of mounted optical and removable media, each ending with its separator
+// ("/media/disc/"; on Windows the roots of optical drives, such as "D:\").
 std::vector<std::string> PLAT_removable_media_roots();
 
 // The operating-system code of the files this system runs: 1 Macintosh, 2 Windows, 3 Linux.

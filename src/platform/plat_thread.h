@@ -17,7 +17,8 @@ int PLAT_thread_start(void* (*entry)(void*), void* arg, PLAT_thread** out);
 PLAT_thread_id PLAT_thread_self_id();
 PLAT_thread_id PLAT_thread_id_of(const PLAT_thread* t);
 // Waits at most `ms` milliseconds for the thread to end. Returns 0 with its exit
-// value in *result, or the system's error number (ETIMEDOUT when it still runs).
+// value in *result, or the system's error number (ETIMEDOUT on POSIX, the wait result
+// WAIT_TIMEOUT 258 on Windows, when it still runs).
 int PLAT_thread_join_within(PLAT_thread* t, int ms, void** result);
 // Frees the handle. A thread that has not been joined is left to run on and
 // releases its resources itself when it ends.

@@ -78,6 +78,7 @@ void PLAT_window_show(void* window);
 // Destroys the window. Its handler receives nothing more.
 void PLAT_window_destroy(void* window);
 
+// X11 backend only (Windows key messages carry these codes themselves):
 // The virtual-key code (1..254) of an X key symbol, 0 when it has none: letters
 // and digits as their capitals and digits, the keypad, function, editing and
 // modifier keys, and the punctuation keys by their unshifted symbols.
@@ -145,8 +146,20 @@ void PLAT_gl_swap(void* window);
 void* PLAT_gl_proc(const char* name);
 // The window-system GL extension string (GLX on X11).
 std::string PLAT_gl_system_extensions(void* window);
+// The window-system extensions that control the swap interval, ended by null
+// ("GLX_EXT_swap_control", ... on X11; "WGL_EXT_swap_control" on Windows).
+extern const char* const PLAT_gl_swap_control_names[];
 // Sets the swap interval through whichever swap-control extension the system
 // extension string names. Returns 1 when it was set.
 int PLAT_gl_swap_interval(void* window, int interval);
 // The system's code for the last failed GL or window call (0 when none is known).
 int PLAT_gl_error();
+
+// ---- Folder chooser ----
+
+// Asks the user for a folder: 1 with the system's path of the chosen folder in
+// *chosen, 0 when the user cancelled. `default_dir` (may be null) is selected first.
+typedef int (*plat_folder_chooser)(const char* prompt, const char* default_dir, std::string* chosen);
+// The system's own folder chooser (Windows: the shell's folder browser), or null
+// where the system has none and the program draws its own.
+plat_folder_chooser PLAT_system_folder_chooser();

@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <map>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 #include <vector>
 
 #include "shell/UTL_cmdline.h"
@@ -50,7 +48,7 @@ void UTL_write_log_header(std::ostream& out) {
   PLAT_get_os_version(&os);
   out << os.name << " " << os.major << "." << os.minor << " (build " << os.build << "/"
       << os.platform << ") " << os.detail << "\n";
-  out << "CPU type: " << os.platform << "\n";
+  out << "CPU type: " << os.cpu_type << "\n";
   out << UTL_physical_memory_line(PLAT_physical_memory());
   std::vector<PLAT_cpu> cpus;
   PLAT_get_cpus(cpus);
@@ -92,11 +90,11 @@ const exception_name_t kWindowsCodes[] = {
     {0, nullptr},
 };
 
-// Where report text goes: a stream, or a file descriptor written without
+// Where report text goes: a stream, or a report file written without
 // allocating (the crash handler's case).
 struct report_out {
   FILE* fi;
-  int fd;
+  intptr_t fd;
 };
 
 static void out_printf(const report_out& o, const char* format, ...)
@@ -113,11 +111,7 @@ static void out_printf(const report_out& o, const char* format, ...) {
     fwrite(buf, 1, len, o.fi);
     return;
   }
-  for (size_t done = 0; done < len;) {
-    ssize_t w = write(o.fd, buf + done, len - done);
-    if (w <= 0) break;
-    done += (size_t)w;
-  }
+  PLAT_report_write(o.fd, buf, len);
 }
 
 static void dump_stack(const report_out& o, stack_frame* stack_ptr, void* caller, int first_line,
@@ -131,8 +125,8 @@ void UTL_debug_init() {
 void UTL_debug_thread_init() { PLAT_crash_stack_for_thread(); }
 
 long fatal_exception_handler(const PLAT_crash_info* info) {
-  int fd = open("crash_log.txt", O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  report_out o{nullptr, fd >= 0 ? fd : 2};
+  intptr_t fd = PLAT_report_open_append("crash_log.txt");
+  report_out o{nullptr, fd >= 0 ? fd : PLAT_report_stderr()};
   const char* name = nullptr;
   for (const exception_name_t* e = kWindowsCodes; e->name; e++)
     if (e->code == info->code) {
@@ -143,8 +137,8 @@ long fatal_exception_handler(const PLAT_crash_info* info) {
     out_printf(o, "Unhandled exception: %s (%08X)\n", name, (unsigned)info->code);
   else
     out_printf(o, "Unhandled exception: Unknown (%08X)\n", (unsigned)info->code);
-  out_printf(o, "Flags=%x, Address = 0x%08lx\n", (unsigned)info->signal_code,
-             (unsigned long)(uintptr_t)info->instruction);
+  out_printf(o, "Flags=%x, Address = 0x%08llx\n", (unsigned)info->signal_code,
+             (unsigned long long)(uintptr_t)info->instruction);
   if (info->outside_count > 0) {
     // The crash is in code without frame pointers: its frames come from the
     // unwind tables, then the chain goes on from the first frame of ours.
@@ -157,7 +151,7 @@ long fatal_exception_handler(const PLAT_crash_info* info) {
   } else {
     dump_stack(o, (stack_frame*)info->frame_pointer, info->instruction, 0, 0);
   }
-  if (fd >= 0) close(fd);
+  if (fd >= 0) PLAT_report_close(fd);
   xer << "This application has crashed.  Please send the file crash_log.txt to Talvern Research.\n";
   xer.flush();
   return 0;
@@ -190,19 +184,19 @@ static void print_symbol_at(const report_out& o, void* addy, void* lookup) {
   UTL_get_debug_symbol(lookup, &info);
   uintptr_t a = (uintptr_t)addy;
   if (info.function_name[0] && info.function_address)
-    out_printf(o, "%s + %ld", info.function_name, (long)(a - (uintptr_t)info.function_address));
+    out_printf(o, "%s + %lld", info.function_name, (long long)(a - (uintptr_t)info.function_address));
   else if (info.function_address)
-    out_printf(o, "0x%08lx + %ld", (unsigned long)(uintptr_t)info.function_address,
-               (long)(a - (uintptr_t)info.function_address));
+    out_printf(o, "0x%08llx + %lld", (unsigned long long)(uintptr_t)info.function_address,
+               (long long)(a - (uintptr_t)info.function_address));
   else
-    out_printf(o, "0x%08lx", (unsigned long)a);
+    out_printf(o, "0x%08llx", (unsigned long long)a);
   if (info.file_name[0]) out_printf(o, " (%s:%d)", last_component(info.file_name), info.line_number);
   if (info.module_name[0] && info.module_address)
-    out_printf(o, " (%s + %ld)\n", last_component(info.module_name),
-               (long)(a - (uintptr_t)info.module_address));
+    out_printf(o, " (%s + %lld)\n", last_component(info.module_name),
+               (long long)(a - (uintptr_t)info.module_address));
   else if (info.module_address)
-    out_printf(o, " (0x%08lx + %ld)\n", (unsigned long)(uintptr_t)info.module_address,
-               (long)(a - (uintptr_t)info.module_address));
+    out_printf(o, " (0x%08llx + %lld)\n", (unsigned long long)(uintptr_t)info.module_address,
+               (long long)(a - (uintptr_t)info.module_address));
   else
     out_printf(o, " (\?\?\?)\n");
 }

@@ -123,8 +123,9 @@ int DOVAVI_make_context(int slot) {
   mnw.alias_act = 0;  // multisampled formats are asked for only with alias_req > 0
 
   const std::string sys_ext = PLAT_gl_system_extensions(win);
-  const bool swap_control = OGL_has_extension(sys_ext, "GLX_EXT_swap_control") ||
-                            OGL_has_extension(sys_ext, "GLX_MESA_swap_control");
+  bool swap_control = false;
+  for (const char* const* name = PLAT_gl_swap_control_names; *name; name++)
+    swap_control = swap_control || OGL_has_extension(sys_ext, *name);
   if (!swap_control || !PLAT_gl_swap_interval(win, 0)) xer << "Warning: unable to disable vsync.\n";
 
   set_fixed_gl_defaults();

@@ -321,6 +321,26 @@ int PLAT_module_of(const void* address, char* path_out, size_t cap, void** base_
   return 0;
 }
 
+// ---- the report file ----
+
+intptr_t PLAT_report_open_append(const char* path) {
+  return open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+}
+
+intptr_t PLAT_report_stderr() { return 2; }
+
+void PLAT_report_write(intptr_t file, const char* data, size_t length) {
+  for (size_t done = 0; done < length;) {
+    ssize_t w = write((int)file, data + done, length - done);
+    if (w <= 0) break;
+    done += (size_t)w;
+  }
+}
+
+void PLAT_report_close(intptr_t file) {
+  if (file > 2) close((int)file);
+}
+
 // ---- the machine ----
 
 void PLAT_get_os_version(PLAT_os_version* out) {
@@ -328,6 +348,7 @@ void PLAT_get_os_version(PLAT_os_version* out) {
   if (uname(&u) != 0) return;
   out->name = u.sysname;
   out->platform = u.machine;
+  out->cpu_type = u.machine;
   unsigned v[3] = {0, 0, 0};
   sscanf(u.release, "%u.%u.%u", &v[0], &v[1], &v[2]);
   out->major = v[0];

@@ -148,3 +148,5 @@ std::string PLAT_error_text(int code) {
 }
 
 int PLAT_last_error() { return errno; }
+
+int PLAT_hash_from_mapping() { return 0; }
