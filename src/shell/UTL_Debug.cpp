@@ -18,7 +18,8 @@ std::ofstream xer;
 void UTL_log_open(const std::string& path) {
   if (xer.is_open()) xer.close();
   xer.clear();
-  xer.open(path, std::ios::out | std::ios::trunc);
+  // Binary: each line ends with the line feed its writer gave it, on every system.
+  xer.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
   xer.setf(std::ios::fixed, std::ios::floatfield);
 }
 

@@ -2,7 +2,6 @@
 #include "net_test_util.h"
 
 #include <chrono>
-#include <poll.h>
 
 #include "net/http.h"
 #include "shell/UTL_Debug.h"
@@ -48,11 +47,6 @@ void NetTest::step_clock(double seconds) {
 std::string NetTest::log_text() {
   xer.flush();
   return read_file(dir / "Log.txt");
-}
-
-bool wait_fd_readable(unsigned int fd, int ms) {
-  struct pollfd p = {(int)fd, POLLIN, 0};
-  return poll(&p, 1, ms) > 0;
 }
 
 int NetTest::pump(int slot, const std::string& server, const std::string& file, const std::string& local,

@@ -48,5 +48,5 @@ class NetTest : public testing::Test {
   TempDir dir;
 };
 
-// Waits up to `ms` of real time until `fd` can be read (or has failed).
-bool wait_fd_readable(unsigned int fd, int ms);
+// wait_fd_readable (support/socket_wait.h) waits for the connection between calls.
+#include "support/socket_wait.h"
