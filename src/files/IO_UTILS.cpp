@@ -15,6 +15,7 @@
 #include "files/md5.h"
 #include "files/xmap.h"
 #include "platform/plat_files.h"
+#include "shell/PlatformUtils.h"
 #include "shell/UTL_Debug.h"
 #include "shell/hl_alert.h"
 #include "shell/hl_string.h"
@@ -251,7 +252,9 @@ int is_safe_relative_path(const std::string& rel) {
 static const char kPartialPrefix[] = ".vantrel-partial-";
 
 std::string partial_path_for(const std::string& path) {
-  size_t slash = path.rfind('/');
+  // Under the Windows rules a file at a drive root (C:\x.prf) has only the
+  // drive's own backslash before its name.
+  size_t slash = path.find_last_of(g_windows_paths ? "/\\" : "/");
   std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   std::string partial = kPartialPrefix + name;

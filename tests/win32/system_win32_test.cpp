@@ -118,3 +118,4 @@ TEST(WinSystem, LogHeaderCarriesTheWindowsLines) {
   EXPECT_EQ((size_t)si.dwNumberOfProcessors, cpus) << "one line per processor key, all labelled 0";
   EXPECT_NE(std::string::npos, h.find("Vantrel-System folder:'', case sensitive=0\n\n"));
 }
+
