@@ -204,7 +204,7 @@ int calc_file_md5(const std::string& inFileName, std::string& outSig) {
       p += n;
     }
     MD5Final(&ctx);
-    outSig = hex_digest(ctx.digest);
+    outSig = MD5_signature(ctx.digest);
     return 0;
   }
   // Read in large pieces rather than mapped: on Linux, setting up the page

@@ -154,12 +154,3 @@ extern const char* const PLAT_gl_swap_control_names[];
 int PLAT_gl_swap_interval(void* window, int interval);
 // The system's code for the last failed GL or window call (0 when none is known).
 int PLAT_gl_error();
-
-// ---- Folder chooser ----
-
-// Asks the user for a folder: 1 with the system's path of the chosen folder in
-// *chosen, 0 when the user cancelled. `default_dir` (may be null) is selected first.
-typedef int (*plat_folder_chooser)(const char* prompt, const char* default_dir, std::string* chosen);
-// The system's own folder chooser (Windows: the shell's folder browser), or null
-// where the system has none and the program draws its own.
-plat_folder_chooser PLAT_system_folder_chooser();

@@ -8,6 +8,7 @@
 // events; pointer, beep and message box; GL contexts; the folder browser.
 #include "platform/plat_window.h"
 
+#include <winsock2.h>
 #include <windows.h>
 #include <windowsx.h>
 #include <shlobj.h>
@@ -319,6 +320,35 @@ int PLAT_wait_events(int ms) {
   return rc == WAIT_OBJECT_0 ? 1 : 0;
 }
 
+int PLAT_wait_events_or_sockets(int ms, const plat_wake_socket* sockets, int count) {
+  if (count > 16) count = 16;
+  if (count <= 0) return PLAT_wait_events(ms);
+  MSG msg;
+  if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) return 1;
+  // A socket that is ready already ends the wait at once.
+  fd_set r, w, e;
+  FD_ZERO(&r);
+  FD_ZERO(&w);
+  FD_ZERO(&e);
+  for (int i = 0; i < count; i++) {
+    FD_SET((SOCKET)sockets[i].socket, sockets[i].for_write ? &w : &r);
+    FD_SET((SOCKET)sockets[i].socket, &e);
+  }
+  timeval zero{0, 0};
+  if (select(0, &r, &w, &e, &zero) != 0) return 1;  // ready, or failed: news either way
+  // Otherwise one event for all of them, waited for with the window messages.
+  WSAEVENT ev = WSACreateEvent();
+  if (ev == WSA_INVALID_EVENT) return PLAT_wait_events(ms);
+  for (int i = 0; i < count; i++)
+    WSAEventSelect((SOCKET)sockets[i].socket, ev,
+                   sockets[i].for_write ? (FD_WRITE | FD_CONNECT | FD_CLOSE) : (FD_READ | FD_CLOSE));
+  const DWORD rc = MsgWaitForMultipleObjects(1, &ev, FALSE, ms < 0 ? 0 : (DWORD)ms, QS_ALLINPUT);
+  // The sockets go back to plain non-blocking ones.
+  for (int i = 0; i < count; i++) WSAEventSelect((SOCKET)sockets[i].socket, nullptr, 0);
+  WSACloseEvent(ev);
+  return rc == WAIT_OBJECT_0 || rc == WAIT_OBJECT_0 + 1 ? 1 : 0;
+}
+
 // ---- Pointer, beep and message box ----
 
 void PLAT_cursor_show(void* window, int show) {
@@ -420,33 +450,101 @@ static int CALLBACK BrowseForFolderCallback(HWND hwnd, UINT msg, LPARAM lp, LPAR
   return 0;
 }
 
-// The shell's folder browser: the title `prompt`, no root restriction, no flags.
-static int browse_for_folder(const char* prompt, const char* default_dir, std::string* chosen) {
+// One open browser: the shell's modal dialog runs on a thread of its own, so that
+// the program's frames go on while it is up.
+struct folder_dialog {
+  std::string title, start;  // start in the system's form ("C:\a\b")
+  std::string chosen;
+  volatile LONG done = 0;    // 1 chosen, 2 cancelled; set last by the thread
+  HANDLE thread = nullptr;
+  DWORD thread_id = 0;
+};
+static std::vector<folder_dialog*> g_dialogs;  // handle n is g_dialogs[n - 1]
+
+// The browser with the title, no root restriction and no flags.
+static DWORD WINAPI folder_dialog_thread(LPVOID p) {
+  folder_dialog* d = (folder_dialog*)p;
   CoInitialize(nullptr);
-  // The browser selects a folder by the system's own form of its path.
-  std::string start = default_dir ? default_dir : "";
-  for (char& c : start)
-    if (c == '/') c = '\\';
   BROWSEINFOA bi;
   memset(&bi, 0, sizeof bi);
-  bi.hwndOwner = GetActiveWindow();
-  bi.lpszTitle = prompt;
-  if (default_dir) {
+  bi.lpszTitle = d->title.c_str();
+  if (!d->start.empty()) {
     bi.lpfn = BrowseForFolderCallback;
-    bi.lParam = (LPARAM)start.c_str();
+    bi.lParam = (LPARAM)d->start.c_str();
   }
+  LONG result = 2;
   LPITEMIDLIST item = SHBrowseForFolderA(&bi);
-  if (!item) return 0;
-  char path[MAX_PATH];
-  const BOOL ok = SHGetPathFromIDListA(item, path);
-  IMalloc* shell_malloc = nullptr;
-  if (SHGetMalloc(&shell_malloc) == S_OK && shell_malloc) {
-    shell_malloc->Free(item);
-    shell_malloc->Release();
+  if (item) {
+    char path[MAX_PATH];
+    if (SHGetPathFromIDListA(item, path)) {
+      d->chosen = path;
+      result = 1;
+    }
+    // The item list belongs to the shell's allocator.
+    IMalloc* shell_malloc = nullptr;
+    if (SHGetMalloc(&shell_malloc) == S_OK && shell_malloc) {
+      shell_malloc->Free(item);
+      shell_malloc->Release();
+    }
   }
-  if (!ok) return 0;
-  *chosen = path;
-  return 1;
+  CoUninitialize();
+  InterlockedExchange(&d->done, result);
+  return 0;
 }
 
-plat_folder_chooser PLAT_system_folder_chooser() { return browse_for_folder; }
+int PLAT_folder_dialog_start(const std::string& title, const std::string& start_dir) {
+  folder_dialog* d = new folder_dialog;
+  d->title = title;
+  d->start = start_dir;
+  for (char& c : d->start)
+    if (c == '/') c = '\\';
+  // The browser selects a folder by its own path, without a trailing separator
+  // (a drive root keeps its backslash).
+  while (d->start.size() > 3 && d->start.back() == '\\') d->start.pop_back();
+  d->thread = CreateThread(nullptr, 0, folder_dialog_thread, d, 0, &d->thread_id);
+  if (!d->thread) {
+    delete d;
+    return 0;
+  }
+  g_dialogs.push_back(d);
+  return (int)g_dialogs.size();
+}
+
+static folder_dialog* dialog_of(int handle) {
+  return handle > 0 && handle <= (int)g_dialogs.size() ? g_dialogs[handle - 1] : nullptr;
+}
+
+static void forget(int handle) {
+  folder_dialog* d = g_dialogs[handle - 1];
+  WaitForSingleObject(d->thread, 5000);
+  CloseHandle(d->thread);
+  delete d;
+  g_dialogs[handle - 1] = nullptr;
+}
+
+int PLAT_folder_dialog_poll(int handle, std::string* chosen) {
+  folder_dialog* d = dialog_of(handle);
+  if (!d) return 2;
+  const LONG done = InterlockedCompareExchange(&d->done, 0, 0);
+  if (!done) return 0;
+  if (done == 1 && chosen) *chosen = d->chosen;
+  forget(handle);
+  return (int)done;
+}
+
+// Finds the browser's window among the top-level windows of its thread.
+static BOOL CALLBACK close_thread_window(HWND hwnd, LPARAM) {
+  PostMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+  return TRUE;
+}
+
+void PLAT_folder_dialog_cancel(int handle) {
+  folder_dialog* d = dialog_of(handle);
+  if (!d) return;
+  // The browser's Cancel, as if the user had pressed it.
+  for (int i = 0; i < 50 && !InterlockedCompareExchange(&d->done, 0, 0); i++) {
+    EnumThreadWindows(d->thread_id, close_thread_window, 0);
+    Sleep(20);
+  }
+  forget(handle);
+}

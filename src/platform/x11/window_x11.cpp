@@ -568,8 +568,6 @@ static bool has_name(const std::string& list, const char* name) {
 
 const char* const PLAT_gl_swap_control_names[] = {"GLX_EXT_swap_control", "GLX_MESA_swap_control", nullptr};
 
-plat_folder_chooser PLAT_system_folder_chooser() { return nullptr; }
-
 int PLAT_gl_swap_interval(void* window, int interval) {
   x11_window* win = (x11_window*)window;
   Display* d = dpy();
