@@ -11,6 +11,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "test-win: making the wine prefix $WINEPREFIX"
   wineboot --init >/dev/null 2>&1 || true
 fi
+# A crash in a test ends its process after the report, as on a Windows without a
+# debugger: no crash dialog waits for a click.
+if ! grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+  wineserver -w
+fi
 # A CD-ROM drive Q: over an empty folder, for the disc search's test. Wine reads
 # the drive types when its server starts, so this comes first.
 mkdir -p build/win/wine-disc
@@ -26,4 +32,19 @@ wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wineboot </dev/null >/dev/null 2>&1 || true
 cd build/win
-ctest --output-on-failure "$@"
+# The programs without a window first, without an X display.
+status=0
+ctest --output-on-failure -E '^wine_win32_window$' "$@" || status=$?
+# Then the window's, under an X server (a virtual one unless one is given). The
+# wine desktop takes its screen from the display its server first saw, so the
+# server starts again with that display.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+window_tests='wineserver -p && (wineboot </dev/null >/dev/null 2>&1 || true) &&
+  ctest --output-on-failure -R "^wine_win32_window$" "$@"; rc=$?; wineserver -k 2>/dev/null; exit $rc'
+if [ -n "${DISPLAY:-}" ]; then
+  bash -c "$window_tests" window "$@" || status=$?
+else
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$window_tests" window "$@" || status=$?
+fi
+exit $status

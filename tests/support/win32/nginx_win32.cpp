@@ -61,7 +61,10 @@ static void winsock() {
 int loopback_free_port() {
   winsock();
   SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  if (s == INVALID_SOCKET) return -1;
+  if (s == INVALID_SOCKET) {
+    std::cerr << "loopback_free_port: socket failed with " << WSAGetLastError() << "\n";
+    return -1;
+  }
   sockaddr_in a;
   memset(&a, 0, sizeof a);
   a.sin_family = AF_INET;
@@ -69,7 +72,10 @@ int loopback_free_port() {
   a.sin_port = 0;
   int len = sizeof a;
   int port = -1;
-  if (bind(s, (sockaddr*)&a, sizeof a) == 0 && getsockname(s, (sockaddr*)&a, &len) == 0) port = ntohs(a.sin_port);
+  if (bind(s, (sockaddr*)&a, sizeof a) == 0 && getsockname(s, (sockaddr*)&a, &len) == 0)
+    port = ntohs(a.sin_port);
+  else
+    std::cerr << "loopback_free_port: no free port (" << WSAGetLastError() << ")\n";
   closesocket(s);
   return port;
 }

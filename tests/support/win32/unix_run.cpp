@@ -55,9 +55,13 @@ static bool start_sh(const std::string& script) {
   memset(&si, 0, sizeof si);
   si.cb = sizeof si;
   PROCESS_INFORMATION pi;
+  memset(&pi, 0, sizeof pi);
   if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  // For a Linux program wine fills the record's handles from values it never
+  // set: closing them closes whatever of ours has that number (a socket, or the
+  // event Winsock keeps for this thread). /bin/sh is always a Linux program, so
+  // they are left alone.
+  (void)pi;
   return true;
 }
 
