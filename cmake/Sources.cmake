@@ -41,6 +41,12 @@ if(WIN32)
   # The entry point lives in the library; the start-up code's call comes too late
   # in the link to fetch it.
   target_link_options(vantrel-installer PRIVATE -Wl,--undefined=WinMain)
+  # Outside src/platform/win32 the GL header comes without <windows.h>: the
+  # installer's WinMain has the program's own parameter types.
+  set(vantrel_part_sources ${core_sources})
+  list(FILTER vantrel_part_sources EXCLUDE REGEX "/platform/win32/")
+  set_source_files_properties(${vantrel_part_sources} PROPERTIES
+    COMPILE_DEFINITIONS "WINGDIAPI=__declspec(dllimport);APIENTRY=__stdcall")
   return()
 endif()
 target_link_libraries(vantrel_core PUBLIC PkgConfig::MINIZIP ZLIB::ZLIB Threads::Threads ${CMAKE_DL_LIBS})

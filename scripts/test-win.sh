@@ -34,14 +34,14 @@ wineboot </dev/null >/dev/null 2>&1 || true
 cd build/win
 # The programs without a window first, without an X display.
 status=0
-ctest --output-on-failure -E '^wine_win32_window$' "$@" || status=$?
-# Then the window's, under an X server (a virtual one unless one is given). The
+ctest --output-on-failure -E '^wine_win32_(window|app)$' "$@" || status=$?
+# Then the window's and the program's, under an X server (a virtual one unless one is given). The
 # wine desktop takes its screen from the display its server first saw, so the
 # server starts again with that display.
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
 window_tests='wineserver -p && (wineboot </dev/null >/dev/null 2>&1 || true) &&
-  ctest --output-on-failure -R "^wine_win32_window$" "$@"; rc=$?; wineserver -k 2>/dev/null; exit $rc'
+  ctest --output-on-failure -R "^wine_win32_(window|app)$" "$@"; rc=$?; wineserver -k 2>/dev/null; exit $rc'
 if [ -n "${DISPLAY:-}" ]; then
   bash -c "$window_tests" window "$@" || status=$?
 else

@@ -14,6 +14,7 @@
 #include "installer/utils.h"
 #include "net/http.h"
 #include "platform/plat_sys.h"
+#include "shell/PlatformUtils.h"
 #include "shell/UTL_Debug.h"
 #include "shell/hl_alert.h"
 #include "shell/hl_structs.h"
@@ -38,7 +39,10 @@ std::string command_line_destination(const std::string& raw) {
     }
     pos = end;
   }
-  if (!dest.empty() && dest.back() != '/') dest += "/";
+  // A Windows path typed with "\" ("C:\Games\Sim\") in the program's form, so
+  // the separator is not doubled; a drive root ("C:\") ends with its own.
+  set_path_to_right_dirchars(dest);
+  if (!dest.empty() && !path_is_separator(dest.back())) dest += "/";
   return dest;
 }
 

@@ -36,7 +36,8 @@ extern app_class app;  // the installer frame's state (engine steps, screens)
 // when the preferences say so).
 void installer_setup(const std::string& raw_cmdline);
 // The destination named on the command line: the text without its option words
-// (those starting with "--" and "-h"), with a trailing "/" added; "" when none.
+// (those starting with "--" and "-h") in the program's path form, with a trailing
+// "/" added; "" when none.
 std::string command_line_destination(const std::string& raw_cmdline);
 
 // Seconds since the clock's first reading (the clock of the transfer slice).

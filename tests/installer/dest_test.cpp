@@ -130,4 +130,15 @@ TEST_F(Dest, CommandLineDestination) {
       {"/media/user/DISK:1", "/media/user/DISK:1/"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.dest, command_line_destination(c.raw)) << c.raw;
+  // Under the Windows rules a path typed with backslashes keeps only its drive's.
+  g_windows_paths = 1;
+  const struct {
+    const char *raw, *dest;
+  } windows[] = {
+      {"C:\\Games\\Sim\\", "C:\\Games/Sim/"},
+      {"--headless D:\\My Sim", "D:\\My Sim/"},
+      {"C:\\", "C:\\"},
+  };
+  for (const auto& c : windows) EXPECT_EQ(c.dest, command_line_destination(c.raw)) << c.raw;
+  g_windows_paths = 0;
 }
