@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # The Windows build's tests under wine: cross-builds (scripts/setup-win.sh), makes
 # the wine prefix build/win/wineprefix when it is missing, and runs the Windows
-# test programs as console programs with ctest. The prefix's wine server stays up
-# for the whole run and is stopped at the end.
+# test programs with ctest: the console ones first, then the window's and the
+# program's under a virtual X server. Each part has one wine server for all its
+# programs, stopped at its end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-win.sh
 export WINEPREFIX=$PWD/build/win/wineprefix WINEDEBUG=-all
+# The console programs run without an X display; the window's tests get a
+# virtual one of their own (below), whatever display the caller has.
+unset DISPLAY
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "test-win: making the wine prefix $WINEPREFIX"
   wineboot --init >/dev/null 2>&1 || true
@@ -35,16 +39,13 @@ cd build/win
 # The programs without a window first, without an X display.
 status=0
 ctest --output-on-failure -E '^wine_win32_(window|app)$' "$@" || status=$?
-# Then the window's and the program's, under an X server (a virtual one unless one is given). The
-# wine desktop takes its screen from the display its server first saw, so the
-# server starts again with that display.
+# Then the window's and the program's, under a virtual X server of their own
+# (1280 x 1024, no window manager: the tests know the screen and where the
+# window lands). The wine desktop takes its screen from the display its server
+# first saw, so the server starts again with that display.
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
 window_tests='wineserver -p && (wineboot </dev/null >/dev/null 2>&1 || true) &&
   ctest --output-on-failure -R "^wine_win32_(window|app)$" "$@"; rc=$?; wineserver -k 2>/dev/null; exit $rc'
-if [ -n "${DISPLAY:-}" ]; then
-  bash -c "$window_tests" window "$@" || status=$?
-else
-  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$window_tests" window "$@" || status=$?
-fi
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$window_tests" window "$@" || status=$?
 exit $status
