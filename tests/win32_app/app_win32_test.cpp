@@ -31,6 +31,8 @@ struct c_drive_dir {
   std::string path;  // "C:\vantrel-e2e-<pid>\"
   c_drive_dir() {
     path = "C:\\vantrel-e2e-" + std::to_string(GetCurrentProcessId()) + "\\";
+    // Wine reuses process ids: whatever a killed run of the same id left goes first.
+    run_command("rm -rf " + shell_quote(unix_path_of(path)));
     CreateDirectoryA(path.c_str(), nullptr);
   }
   ~c_drive_dir() { run_command("rm -rf " + shell_quote(unix_path_of(path))); }
