@@ -38,7 +38,7 @@ const window_spec k_windows[] = {
     {2, 600, 380, -1, "Prefs"},
     {995, 420, 250, 600, ""},
     {997, 700, 146, 601, ""},
-    {996, 460, 130, -1, "Choose a folder"},
+    {996, 600, 130, -1, "Choose a folder"},
     {998, 600, 440, -1, "Choose a folder"},
 };
 
