@@ -24,6 +24,18 @@ if [ "$USE_WINDOW" = 1 ] && ! xdpyinfo >/dev/null 2>&1; then
 fi
 INSTALLER=$ROOT/build/vantrel-installer
 PUBLISH=$ROOT/build/vantrel-publish
+# VANTREL_DEMO_WINDOWS=1: the installs are made by the Windows program under wine
+# (cross-built by scripts/setup-win.sh), in its window; it installs the files
+# for Windows.
+WINDOWS=${VANTREL_DEMO_WINDOWS:-0}
+if [ "$WINDOWS" = 1 ]; then
+  if [ "$USE_WINDOW" != 1 ]; then
+    echo "demo: the Windows program needs a display (DISPLAY) for its window." >&2
+    exit 1
+  fi
+  say "Cross-building the Windows program (scripts/setup-win.sh)"
+  bash scripts/setup-win.sh
+fi
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-demo.XXXXXX")
 PRODUCT1=$WORK/release-1/Vantrel
@@ -218,9 +230,17 @@ server_list() {  # RELEASE NAME: what /serverlist.txt offers
     --out "$MIRROR/serverlist.txt"
 }
 
+# A folder of this machine as the Windows program names it: wine's drive Z: is /.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
 run_installer() {
   # The preferences file and the installer's temporary files stay in the demo's folder.
-  if [ "$USE_WINDOW" = 1 ]; then
+  if [ "$WINDOWS" = 1 ]; then
+    echo "The Windows installer's window opens (under wine). In it: click INSTALL, then ACCEPT;"
+    echo "when it says INSTALLATION COMPLETE!, click QUIT. The demo goes on after that."
+    bash scripts/wine-run.sh "$ROOT/build/win/vantrel-installer.exe" --server_list="127.0.0.1:$PORT" \
+      ${VANTREL_DEMO_ARGS:-} "$(windows_path "$DEST")"
+  elif [ "$USE_WINDOW" = 1 ]; then
     echo "The installer window opens. In it: click INSTALL, then ACCEPT (below the licence);"
     echo "when it says INSTALLATION COMPLETE!, click QUIT. The demo goes on after that."
     # VANTREL_DEMO_ARGS: more options for the window (--trace_screen lets a script follow it).
@@ -253,15 +273,16 @@ stop_server
 # ---------------------------------------------------------------------------
 
 say "Checking the destination against $NAME2's directory"
-# The current version of every path this system installs (os_type 0, 3 and 6),
-# from the directory file, as "md5  path" lines for md5sum.
-unzip -p "$MIRROR/mirror/$NAME2/directory.txt.zip" directory.txt | awk '
+# The current version of every path this system installs (os_type 0, 3 and 6;
+# for Windows 0 and 2), from the directory file, as "md5  path" lines for md5sum.
+if [ "$WINDOWS" = 1 ]; then OS_A=2 OS_B=2; else OS_A=3 OS_B=6; fi
+unzip -p "$MIRROR/mirror/$NAME2/directory.txt.zip" directory.txt | awk -v a="$OS_A" -v b="$OS_B" '
   $1 == "DIR" { prefix = substr($0, index($0, " ") + 1); sub(/^[^\/]*\//, "", prefix); next }
   $1 == "FILE" {
     line = $0; for (k = 1; k <= 7; k++) { sub(/^[ \t]*[^ \t]+[ \t]+/, "", line) }
     path = prefix line; os[path] = $3; sig[path] = $7; if (!(path in seen)) { seen[path] = 1; order[n++] = path }
   }
-  END { for (i = 0; i < n; i++) { p = order[i]; if (sig[p] != "GONE" && (os[p] == 0 || os[p] == 3 || os[p] == 6)) print sig[p] "  " p } }
+  END { for (i = 0; i < n; i++) { p = order[i]; if (sig[p] != "GONE" && (os[p] == 0 || os[p] == a || os[p] == b)) print sig[p] "  " p } }
 ' >"$WORK/expected.md5"
 (cd "$DEST" && find . -type f -printf '%P\n' | LC_ALL=C sort) >"$WORK/installed.txt"
 cut -c35- "$WORK/expected.md5" | LC_ALL=C sort >"$WORK/expected.txt"

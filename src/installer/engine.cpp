@@ -24,6 +24,30 @@ app_class app;
 
 double seconds_clock() { return xtim_seconds(); }
 
+// A Windows command line quotes a path with spaces: "C:\My Games\Sim\\". The
+// quotes go; backslashes before a quote were doubled for it (2n stand for n; an
+// odd one makes the quote a character of the text).
+static std::string windows_unquote(const std::string& text) {
+  std::string out;
+  size_t backslashes = 0;
+  for (char c : text) {
+    if (c == '\\') {
+      backslashes++;
+      continue;
+    }
+    if (c == '"') {
+      out.append(backslashes / 2, '\\');
+      if (backslashes % 2) out += '"';
+    } else {
+      out.append(backslashes, '\\');
+      out += c;
+    }
+    backslashes = 0;
+  }
+  out.append(backslashes, '\\');
+  return out;
+}
+
 std::string command_line_destination(const std::string& raw) {
   std::string dest;
   size_t pos = 0;
@@ -39,6 +63,7 @@ std::string command_line_destination(const std::string& raw) {
     }
     pos = end;
   }
+  if (g_windows_paths) dest = windows_unquote(dest);
   // A Windows path typed with "\" ("C:\Games\Sim\") in the program's form, so
   // the separator is not doubled; a drive root ("C:\") ends with its own.
   set_path_to_right_dirchars(dest);

@@ -128,6 +128,7 @@ TEST_F(Dest, CommandLineDestination) {
       {"--headless /data/my sim --accept_licence", "/data/my sim/"},
       {"--fps_test --no_vbos", ""},
       {"/media/user/DISK:1", "/media/user/DISK:1/"},
+      {"/home/u/\"quoted\" \\ name", "/home/u/\"quoted\" \\ name/"},  // ordinary characters here
   };
   for (const auto& c : cases) EXPECT_EQ(c.dest, command_line_destination(c.raw)) << c.raw;
   // Under the Windows rules a path typed with backslashes keeps only its drive's.
@@ -138,6 +139,9 @@ TEST_F(Dest, CommandLineDestination) {
       {"C:\\Games\\Sim\\", "C:\\Games/Sim/"},
       {"--headless D:\\My Sim", "D:\\My Sim/"},
       {"C:\\", "C:\\"},
+      // Quoted as the system quotes a path with spaces (a trailing backslash doubled).
+      {"\"Z:\\tmp\\My Sim 1.0\\\\\"", "Z:\\tmp/My Sim 1.0/"},
+      {"--trace_screen \"D:\\A B\"", "D:\\A B/"},
   };
   for (const auto& c : windows) EXPECT_EQ(c.dest, command_line_destination(c.raw)) << c.raw;
   g_windows_paths = 0;
