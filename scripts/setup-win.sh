@@ -10,25 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 
-mapfile -t wanted < <(grep -v '^\s*#' scripts/packages-win.txt | sed '/^\s*$/d')
-missing=()
-for p in "${wanted[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ]; then
-    echo "setup-win: installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-  else
-    echo "setup-win: these Debian packages are missing: ${missing[*]}" >&2
-    echo "setup-win: install them with: sudo apt-get install ${missing[*]}" >&2
-    exit 1
-  fi
-fi
+bash scripts/install-packages.sh scripts/packages-win.txt setup-win
 
 # ---- minizip's sources, from the zlib source package ----
 DEPS=$ROOT/build/win-deps
