@@ -12,6 +12,7 @@
 #include <map>
 #include <sstream>
 
+#include "support/win32/log_header_check.h"
 #include "support/engine_fixture.h"
 #include "support/fs_helpers.h"
 #include "support/nginx_fixture.h"
@@ -285,23 +286,6 @@ TEST(WinApp, InstallWithTheMouse) {
   // The log's header: the Windows version and processor lines as the system
   // reports them, a line per processor, and file names that ignore case.
   const std::string log = w.log();
-  OSVERSIONINFOA v{};
-  v.dwOSVersionInfoSize = sizeof v;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  GetVersionExA(&v);
-#pragma GCC diagnostic pop
-  std::ostringstream version;
-  version << "\nWindows " << v.dwMajorVersion << "." << v.dwMinorVersion << " (build " << v.dwBuildNumber << "/"
-          << v.dwPlatformId << ") " << v.szCSDVersion << "\n";
-  EXPECT_NE(std::string::npos, log.find(version.str())) << log.substr(0, 1500);
-  SYSTEM_INFO si;
-  GetSystemInfo(&si);
-  EXPECT_NE(std::string::npos, log.find("\nCPU type: " + std::to_string(si.dwProcessorType) + "\n")) << log.substr(0, 1500);
-  EXPECT_NE(std::string::npos, log.find("\nPhysical Memory: "));
-  size_t cpus = 0;
-  for (size_t at = log.find("\nCPU 0: "); at != std::string::npos; at = log.find("\nCPU 0: ", at + 1)) cpus++;
-  EXPECT_EQ((size_t)si.dwNumberOfProcessors, cpus);
-  EXPECT_NE(std::string::npos, log.find("\nVantrel-System folder:'', case sensitive=0\n")) << log.substr(0, 1500);
+  expect_windows_log_header(log);
   EXPECT_NE(std::string::npos, log.find("\nos_dir_temp\t\t\t=C:\\")) << "the system's folders are logged";
 }
