@@ -116,6 +116,26 @@ std::string md5_of(const std::string& bytes) {
   return MD5_signature(ctx.digest);
 }
 
+std::map<std::string, std::string> destination_tree(const std::string& root) {
+  std::map<std::string, std::string> t;
+  for (const std::string& p : list_tree(root)) t[p] = p.back() == '/' ? "" : md5_of(read_file(root + p));
+  return t;
+}
+
+std::map<std::string, std::string> expected_destination(const std::vector<release_file>& files, int download_os) {
+  std::map<std::string, std::string> t;
+  for (const char* fixed : {"Output/", "Output/FMS plans/", "Output/logbooks/", "Output/movies/",
+                            "Output/situations/", "Resources/", "Resources/preferences/"})
+    t[fixed] = "";
+  for (const release_file& f : files) {
+    if (f.gone || !os_type_wanted(f.os_type, download_os)) continue;
+    t[f.path] = md5_of(f.bytes);
+    for (size_t slash = f.path.find('/'); slash != std::string::npos; slash = f.path.find('/', slash + 1))
+      t[f.path.substr(0, slash + 1)] = "";
+  }
+  return t;
+}
+
 static std::string kb(size_t bytes) { return std::to_string((bytes + 999) / 1000); }
 
 std::string directory_text(const std::vector<release_file>& files, const std::string& top) {

@@ -2,6 +2,7 @@
 // answers, a clean engine state, and releases written as a mirror would hold them.
 #pragma once
 #include <functional>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -46,6 +47,13 @@ struct release_file {
 
 // The MD5 of some bytes as 32 hex digits.
 std::string md5_of(const std::string& bytes);
+
+// The files and folders below `root`: files with their MD5, folders ending
+// with "/" and mapped to "".
+std::map<std::string, std::string> destination_tree(const std::string& root);
+// The same for a destination holding exactly the files of `files` that an
+// install for `download_os` takes, with the folders every install makes.
+std::map<std::string, std::string> expected_destination(const std::vector<release_file>& files, int download_os);
 
 // Writes a release as a mirror holds it below `root`: root + folder + name + "/"
 // holds "directory.txt.zip" and one archive per file (product path + ".zip",

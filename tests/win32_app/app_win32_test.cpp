@@ -164,29 +164,6 @@ class installer_window {
   size_t from_ = 0;
 };
 
-// The files below `root` with their MD5 (folders end with "/", no MD5).
-std::map<std::string, std::string> tree(const std::string& root) {
-  std::map<std::string, std::string> t;
-  for (const std::string& p : list_tree(root)) t[p] = p.back() == '/' ? "" : md5_of(read_file(root + p));
-  return t;
-}
-
-// A destination holding exactly the files of `files` meant for Windows (system
-// 0, every system, and 2, Windows), with the fixed folders.
-std::map<std::string, std::string> expected_on_windows(const std::vector<release_file>& files) {
-  std::map<std::string, std::string> t;
-  for (const char* fixed : {"Output/", "Output/FMS plans/", "Output/logbooks/", "Output/movies/",
-                            "Output/situations/", "Resources/", "Resources/preferences/"})
-    t[fixed] = "";
-  for (const release_file& f : files) {
-    if (f.os_type != 0 && f.os_type != 2) continue;
-    t[f.path] = md5_of(f.bytes);
-    for (size_t slash = f.path.find('/'); slash != std::string::npos; slash = f.path.find('/', slash + 1))
-      t[f.path.substr(0, slash + 1)] = "";
-  }
-  return t;
-}
-
 // The preferences live at C:\; the test starts without them and puts back what was there.
 struct no_preferences {
   const std::string file = "C:\\Vantrel Installer.prf", saved = "C:\\Vantrel Installer.prf.e2e-saved";
@@ -280,7 +257,7 @@ TEST(WinApp, InstallWithTheMouse) {
   const std::string installed = dest.substr(0, dest.size() - 4) + kName + "/";
   EXPECT_TRUE(w.saw("screen destination: " + installed, 1)) << w.out();
   EXPECT_FALSE(file_exists(dest));
-  EXPECT_EQ(expected_on_windows(files), tree(installed));
+  EXPECT_EQ(expected_destination(files, 2), destination_tree(installed));
   EXPECT_NE(std::string::npos, prefs.text().find("_dest_dir_path " + installed + "\n")) << prefs.text();
 
   // The log's header: the Windows version and processor lines as the system
